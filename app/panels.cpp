@@ -1,0 +1,82 @@
+#include "app/panels.h"
+
+namespace varnite {
+namespace {
+
+// A show/hide toggle whose only state is its button's caption.
+struct Toggle {
+  Control button;
+  const char* hiddenCaption;
+  const char* shownCaption;
+  Control panel;
+  Control label;
+  const char* reply;
+};
+
+constexpr Toggle kAbout{Control::cmdAbout, "About Varnite", "Hide About",
+                        Control::txtAbout, Control::lblAbout, "Thankyou, You Are Very Kind"};
+constexpr Toggle kHelp{Control::cmdHelp, "Help Please", "Hide Help",
+                       Control::txtHelp, Control::lblHelp, "See Its Easy Huh ?"};
+
+void Flip(MainWindow& window, const Toggle& toggle) {
+  const std::string caption = window.Caption(toggle.button);
+  if (caption == toggle.hiddenCaption) {
+    window.SetPanelVisible(toggle.panel, true);
+    window.SetCaption(toggle.button, toggle.shownCaption);
+  } else if (caption == toggle.shownCaption) {
+    window.SetPanelVisible(toggle.panel, false);
+    window.SetCaption(toggle.button, toggle.hiddenCaption);
+  }
+  // The reply is set on every click, whichever way the toggle went.
+  window.SetCaption(toggle.label, toggle.reply);
+}
+
+}  // namespace
+
+void cmdAbout_Click(MainWindow& window) { Flip(window, kAbout); }
+void cmdHelp_Click(MainWindow& window) { Flip(window, kHelp); }
+
+const char kAboutText[] =
+    "Varnite - CDrom Copy Protection Utility\r\n"
+    "Written By J. Quenmore For Quenmore Software\r\n"
+    "Made With Care In C++ As A 100% 32-Bit Program\r\n"
+    "              \r\n"
+    "If You Find It Useful, Or Find A Bug, Please\r\n"
+    "E-Mail Your Findings To The Author Through\r\n"
+    "The Website At www.quenmore.example\r\n";
+
+const char kHelpText[] =
+    "VARNITE CD PROTECTION UTILITY\r\n"
+    "BY QUENMORE SOFTWARE 2000\r\n"
+    "\r\n"
+    "1.)  FIRST STEP YOU MUST CREATE THE \r\n"
+    "       DUMMY FILE  BY SIMPLY CLICKING   \r\n"
+    "       ON \"CREATE FILE\"  \r\n"
+    "       \r\n"
+    "2.)  NEXT YOU MUST SELECT  YOUR\r\n"
+    "       CUE SHEET THAT IS TO BE EDITED \r\n"
+    "       CLICK ON \"CUESHEET\" AND SELECT\r\n"
+    "       THE CUESHEET YOU MADE WITH \r\n"
+    "       CDRWIN\r\n"
+    "\r\n"
+    "3.)  NOW THAT YOUR CUESHEET HAS \r\n"
+    "       BEEN  MODIFIED YOU CAN START \r\n"
+    "       CDRWIN AND START TO RECORD.  \r\n"
+    "       BUT HEY WE'RE NOT FINISHED YET !! \r\n"
+    "\r\n"
+    "4.)  ONCE THE CD HAS STARTED \r\n"
+    "       RECORDING CLICK THE \"MODIFY\"  \r\n"
+    "       BUTTON THIS ALTERS THE DUMMY \r\n"
+    "       FILE AND THIS IS THE KEY TO THE \r\n"
+    "       PROTECTION.\r\n"
+    "\r\n"
+    "5.)  WHEN CDRWIN TRIES TO RECORD THE  \r\n"
+    "       DUMMY FILE IT WILL FAIL BECAUSE \r\n"
+    "       YOU  HAVE MODIFIED IT SINCE. \r\n"
+    "       THEREFORE CDRWIN WILL FAIL THE \r\n"
+    "       RECORDING AT THE END BUT THIS IS\r\n"
+    "       QUITE NORMAL AND EXPECTED. \r\n"
+    "       THE IMPORTANT CONTENTS OF THE \r\n"
+    "       CD HAVE ALREADY BEEN WRITTEN !! \r\n";
+
+}  // namespace varnite

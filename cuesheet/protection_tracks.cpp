@@ -1,0 +1,146 @@
+#include "cuesheet/protection_tracks.h"
+
+#include <vector>
+
+#include "cuesheet/track_scan.h"
+
+namespace varnite {
+namespace {
+
+constexpr int kHighestTrack = 99;  // a CD holds tracks 1 to 99
+constexpr int kAttemptsPerStep = 3;
+
+struct Pass {
+  const char* trackType;
+  bool withPregap;
+};
+constexpr Pass kPasses[] = {{" Audio", true}, {" mode1/2352", false}, {" mode2/2352", false}};
+
+// Thrown by the retry rule when a step has failed too often to try again.
+struct EditAbandoned {
+  OperationError error;
+};
+
+// Every failure after the file is chosen is shown as "Err#: ..." and the failed step is
+// attempted again; a step that fails a third time abandons the edit.
+class RetryRule final : public StepFailureHandler {
+ public:
+  explicit RetryRule(MainWindow& window) : window_(window) {}
+  void OnStepFailure(const OperationError& error, int failures) override {
+    if (failures >= kAttemptsPerStep) throw EditAbandoned{error};
+    window_.ShowMessage({FormatErrorLine(error), MessageIcon::None});
+  }
+
+ private:
+  MainWindow& window_;
+};
+
+void Refuse(MainWindow& window, const std::string& why) {
+  window.ShowMessage({why + "\r\n\r\nNothing Was Added To The Cue Sheet.", MessageIcon::Critical});
+}
+
+std::string JoinNumbers(const std::vector<std::string>& numbers) {
+  std::string text;
+  for (const auto& number : numbers) text += (text.empty() ? "" : ", ") + number;
+  return text;
+}
+
+}  // namespace
+
+std::string FormatTrackNumber(std::int32_t number) {
+  if (number >= 10) return std::to_string(number);
+  return "0" + std::to_string(number);
+}
+
+std::string ProtectionTrackBlock(std::int32_t number, const std::string& trackType,
+                                 bool withPregap) {
+  std::string block = "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\n";
+  block += "Track " + FormatTrackNumber(number) + trackType + "\r\n";
+  if (withPregap) block += "Pregap 00:10:00\r\n";
+  block += "Index 01 00:00:00\r\n";
+  return block;
+}
+
+void AppendProtectionTrack(FileSystem& files, const std::string& path, std::int32_t number,
+                           const std::string& trackType, bool withPregap,
+                           StepFailureHandler& onFailure, std::size_t& written) {
+  const std::string block = ProtectionTrackBlock(number, trackType, withPregap);
+  auto file = AttemptStep(onFailure, [&] { return files.OpenForAppending(path); });
+  // One write for the whole block keeps a half-written track as unlikely as it can be.
+  written = 0;
+  AttemptStep(onFailure, [&] { WriteAll(*file, block, written); });
+  AttemptStep(onFailure, [&] { file->Close(); });
+}
+
+bool IsSavedAsUtf16(FileSystem& files, const std::string& path, StepFailureHandler& onFailure) {
+  auto file = AttemptStep(onFailure, [&] { return files.OpenForReading(path); });
+  unsigned char head[2] = {};
+  std::size_t got = 0;
+  while (got < 2) {
+    std::size_t more = AttemptStep(onFailure, [&] {
+      return file->Read(reinterpret_cast<char*>(head) + got, 2 - got);
+    });
+    if (more == 0) return false;
+    got += more;
+  }
+  return (head[0] == 0xFF && head[1] == 0xFE) || (head[0] == 0xFE && head[1] == 0xFF);
+}
+
+void cmdEdit_Click(MainWindow& window, FileSystem& files) {
+  // Choosing the file: a cancel, a failed dialog or no path at all ends the click here,
+  // before anything is opened.
+  if (!window.ShowOpenDialog() || window.ChosenPath().empty()) {
+    window.ShowMessage({"Please Select A Cue Sheet", MessageIcon::Critical});
+    window.SetCaption(Control::lblCueSheet, "There Was No CueSheet Selected");
+    return;
+  }
+  window.SetCaption(Control::lblCueSheet, window.ChosenPath());
+
+  RetryRule retry(window);
+  std::vector<std::string> added;
+  std::size_t written = 0;
+  try {
+    // Appending 8-bit lines to a UTF-16 file would corrupt it, and the scan cannot read it.
+    if (IsSavedAsUtf16(files, window.ChosenPath(), retry)) {
+      Refuse(window,
+             "This Cue Sheet Is Saved As Unicode Text.\r\n"
+             "Save It As ANSI Text First, Then Select It Again.");
+      return;
+    }
+    std::int32_t counter = 0;
+    for (const Pass& pass : kPasses) {
+      counter = FindLastTrackNumber(files, window.ChosenPath(), counter, retry);
+      // Numbers past 99 do not exist on a CD, and the scan would read "Track 100" back
+      // as 10, numbering the next tracks twice over.
+      if (added.empty() && counter > kHighestTrack - 3) {
+        Refuse(window, "This Cue Sheet Already Has Too Many Tracks To Take The Three "
+                       "Protection Tracks.\r\nIts Last Track Is " +
+                           std::to_string(counter) + " And A CD Holds No More Than 99.");
+        return;
+      }
+      ++counter;
+      AppendProtectionTrack(files, window.ChosenPath(), counter, pass.trackType,
+                            pass.withPregap, retry, written);
+      added.push_back(FormatTrackNumber(counter));
+      written = 0;  // this pass's block is whole
+      window.Beep();
+      window.ShowMessage({"Track " + added.back() + " has been added", MessageIcon::None});
+      window.Beep();
+    }
+  } catch (const EditAbandoned& abandoned) {
+    std::string text = "The Cue Sheet Could Not Be Edited.\r\n" +
+                       FormatErrorLine(abandoned.error) + "\r\n\r\n";
+    text += added.empty() ? std::string("No Protection Tracks Were Added.")
+                          : "Protection Tracks Added Before The Failure: " + JoinNumbers(added) + ".";
+    if (written > 0) {
+      text += "\r\nThe Cue Sheet Ends With An Unfinished Protection Track.";
+    }
+    window.ShowMessage({text, MessageIcon::Critical});
+    return;
+  }
+  window.SetCaption(Control::lblCueSheet, "Protection Tracks Have Been Added");
+  window.ShowMessage({"Now Record The Image Back To CD Using The Same Cue Sheet",
+                      MessageIcon::Information});
+}
+
+}  // namespace varnite

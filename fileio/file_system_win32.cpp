@@ -1,0 +1,143 @@
+// The real file layer on Windows: wide-character paths end to end, so a cue sheet in a
+// folder whose name lies outside the ANSI code page opens as well as any other.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "fileio/file_system.h"
+#include "fileio/operation_error.h"
+#include "fileio/utf.h"
+
+namespace varnite {
+namespace {
+
+// The default sharing of the C runtime's fopen: other programs (the CD recorder
+// reading the dummy file) may read and write while we have the file open.
+constexpr DWORD kShareMode = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+OperationError ErrorFromLastError(DWORD error, const std::wstring& path) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+      return MakeFileError(FileFault::NotFound);
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return MakeFileError(FileFault::PathNotFound);
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_DIRECTORY:
+      return MakeFileError(FileFault::BadName);
+    case ERROR_ACCESS_DENIED: {
+      // Windows answers "access denied" for a folder too; tell the two apart.
+      DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return MakeFileError(FileFault::AccessConflict);
+      return MakeFileError(FileFault::AccessDenied);
+    }
+    case ERROR_WRITE_PROTECT:
+      return MakeFileError(FileFault::AccessDenied);
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return MakeFileError(FileFault::AccessConflict);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return MakeFileError(FileFault::DiskFull);
+    default:
+      return MakeFileError(FileFault::DeviceError);
+  }
+}
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  HANDLE get() const { return handle_; }
+  void Close() {
+    HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    if (handle != INVALID_HANDLE_VALUE && !CloseHandle(handle))
+      throw ErrorFromLastError(GetLastError(), std::wstring());
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+HANDLE OpenChecked(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
+  std::wstring wide;
+  if (!Utf8ToWide(path, wide) || path.empty()) throw MakeFileError(FileFault::BadName);
+  HANDLE handle = CreateFileW(wide.c_str(), access, kShareMode, nullptr, disposition,
+                              FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) throw ErrorFromLastError(GetLastError(), wide);
+  return handle;
+}
+
+class Win32InputFile final : public InputFile {
+ public:
+  explicit Win32InputFile(HANDLE handle) : handle_(handle) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    DWORD got = 0;
+    DWORD ask = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    if (!ReadFile(handle_.get(), buffer, ask, &got, nullptr))
+      throw ErrorFromLastError(GetLastError(), std::wstring());
+    return got;
+  }
+
+ private:
+  Handle handle_;
+};
+
+class Win32OutputFile final : public OutputFile {
+ public:
+  explicit Win32OutputFile(HANDLE handle) : handle_(handle) {}
+  std::size_t Write(const char* data, std::size_t size) override {
+    DWORD put = 0;
+    DWORD ask = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    if (!WriteFile(handle_.get(), data, ask, &put, nullptr)) {
+      DWORD error = GetLastError();
+      if (put > 0) return put;  // the failure shows again on the next call
+      throw ErrorFromLastError(error, std::wstring());
+    }
+    if (put == 0 && ask > 0) throw MakeFileError(FileFault::DiskFull);
+    return put;
+  }
+  void Close() override { handle_.Close(); }
+
+ private:
+  Handle handle_;
+};
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  std::unique_ptr<InputFile> OpenForReading(const std::string& path) override {
+    return std::make_unique<Win32InputFile>(
+        OpenChecked(path, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+  }
+  std::unique_ptr<OutputFile> OpenForAppending(const std::string& path) override {
+    // FILE_APPEND_DATA without FILE_WRITE_DATA: the system itself places every write at
+    // the end of the file, so nothing already in it can be overwritten.
+    return std::make_unique<Win32OutputFile>(
+        OpenChecked(path, FILE_APPEND_DATA | SYNCHRONIZE, OPEN_EXISTING, 0));
+  }
+  std::unique_ptr<OutputFile> CreateOrTruncate(const std::string& path) override {
+    auto file = std::make_unique<Win32OutputFile>(
+        OpenChecked(path, GENERIC_WRITE, CREATE_ALWAYS, 0));
+    return file;
+  }
+};
+
+}  // namespace
+
+FileSystem& RealFileSystem() {
+  static Win32FileSystem files;
+  return files;
+}
+
+}  // namespace varnite

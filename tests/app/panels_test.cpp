@@ -1,0 +1,149 @@
+#include "app/panels.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tests/support/fake_window.h"
+
+namespace varnite {
+namespace {
+
+using ::testing::ElementsAre;
+
+struct ToggleCase {
+  const char* name;
+  void (*click)(MainWindow&);
+  Control button, panel, label;
+  const char* hidden;
+  const char* shown;
+  const char* reply;
+};
+
+const ToggleCase kToggles[] = {
+    {"About", cmdAbout_Click, Control::cmdAbout, Control::txtAbout, Control::lblAbout,
+     "About Varnite", "Hide About", "Thankyou, You Are Very Kind"},
+    {"Help", cmdHelp_Click, Control::cmdHelp, Control::txtHelp, Control::lblHelp,
+     "Help Please", "Hide Help", "See Its Easy Huh ?"},
+};
+
+class PanelToggle : public ::testing::TestWithParam<ToggleCase> {};
+
+TEST_P(PanelToggle, ShowsThenHidesAndAnswersEveryClick) {
+  const ToggleCase& t = GetParam();
+  testing::FakeWindow window;
+  const std::string panel = testing::ControlName(t.panel);
+  const std::string button = testing::ControlName(t.button);
+  const std::string label = testing::ControlName(t.label);
+
+  t.click(window);
+  EXPECT_THAT(window.events, ElementsAre("show " + panel, "set " + button + "=" + t.shown,
+                                         "set " + label + "=" + t.reply));
+  EXPECT_TRUE(window.PanelVisible(t.panel));
+
+  window.events.clear();
+  t.click(window);
+  EXPECT_THAT(window.events, ElementsAre("hide " + panel, "set " + button + "=" + t.hidden,
+                                         "set " + label + "=" + t.reply));
+  EXPECT_FALSE(window.PanelVisible(t.panel));
+  EXPECT_EQ(window.Caption(t.label), t.reply);
+}
+
+TEST_P(PanelToggle, AnUnknownCaptionOnlySetsTheReply) {
+  const ToggleCase& t = GetParam();
+  for (std::string caption : {std::string(t.hidden) + " ", std::string("hide help"), std::string()}) {
+    testing::FakeWindow window;
+    window.SetCaption(t.button, caption);
+    window.events.clear();
+    t.click(window);
+    EXPECT_THAT(window.events, ElementsAre(std::string("set ") + testing::ControlName(t.label) +
+                                           "=" + t.reply));
+    EXPECT_EQ(window.Caption(t.button), caption);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Toggles, PanelToggle, ::testing::ValuesIn(kToggles),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PanelToggles, AreIndependent) {
+  testing::FakeWindow window;
+  cmdAbout_Click(window);
+  cmdHelp_Click(window);
+  EXPECT_TRUE(window.PanelVisible(Control::txtAbout));
+  EXPECT_TRUE(window.PanelVisible(Control::txtHelp));
+  cmdHelp_Click(window);  // hiding one leaves the other as it was
+  EXPECT_TRUE(window.PanelVisible(Control::txtAbout));
+  EXPECT_FALSE(window.PanelVisible(Control::txtHelp));
+  EXPECT_EQ(window.Caption(Control::cmdAbout), "Hide About");
+  EXPECT_EQ(window.Caption(Control::cmdHelp), "Help Please");
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  EXPECT_EQ(start, text.size()) << "the text does not end with CR LF";
+  return lines;
+}
+
+TEST(HelpText, HasEveryStepLineWithItsExactSpacing) {
+  // Line, leading spaces, text, trailing spaces.
+  struct Row {
+    int line;
+    int lead;
+    const char* text;
+    int trail;
+  };
+  const Row rows[] = {
+      {3, 0, "", 0},
+      {4, 0, "1.)  FIRST STEP YOU MUST CREATE THE", 1},
+      {5, 7, "DUMMY FILE  BY SIMPLY CLICKING", 3},
+      {6, 7, "ON \"CREATE FILE\"", 2},
+      {7, 7, "", 0},
+      {8, 0, "2.)  NEXT YOU MUST SELECT  YOUR", 0},
+      {9, 7, "CUE SHEET THAT IS TO BE EDITED", 1},
+      {10, 7, "CLICK ON \"CUESHEET\" AND SELECT", 0},
+      {11, 7, "THE CUESHEET YOU MADE WITH", 1},
+      {12, 7, "CDRWIN", 0},
+      {13, 0, "", 0},
+      {14, 0, "3.)  NOW THAT YOUR CUESHEET HAS", 1},
+      {15, 7, "BEEN  MODIFIED YOU CAN START", 1},
+      {16, 7, "CDRWIN AND START TO RECORD.", 2},
+      {17, 7, "BUT HEY WE'RE NOT FINISHED YET !!", 1},
+      {18, 0, "", 0},
+      {19, 0, "4.)  ONCE THE CD HAS STARTED", 1},
+      {20, 7, "RECORDING CLICK THE \"MODIFY\"", 2},
+      {21, 7, "BUTTON THIS ALTERS THE DUMMY", 1},
+      {22, 7, "FILE AND THIS IS THE KEY TO THE", 1},
+      {23, 7, "PROTECTION.", 0},
+      {24, 0, "", 0},
+      {25, 0, "5.)  WHEN CDRWIN TRIES TO RECORD THE", 2},
+      {26, 7, "DUMMY FILE IT WILL FAIL BECAUSE", 1},
+      {27, 7, "YOU  HAVE MODIFIED IT SINCE.", 1},
+      {28, 7, "THEREFORE CDRWIN WILL FAIL THE", 1},
+      {29, 7, "RECORDING AT THE END BUT THIS IS", 0},
+      {30, 7, "QUITE NORMAL AND EXPECTED.", 1},
+      {31, 7, "THE IMPORTANT CONTENTS OF THE", 1},
+      {32, 7, "CD HAVE ALREADY BEEN WRITTEN !!", 1},
+  };
+  const auto lines = Lines(kHelpText);
+  ASSERT_EQ(lines.size(), 32u);
+  EXPECT_NE(lines[0].find("VARNITE"), std::string::npos);
+  for (const Row& row : rows) {
+    EXPECT_EQ(lines[row.line - 1],
+              std::string(row.lead, ' ') + row.text + std::string(row.trail, ' '))
+        << "line " << row.line;
+  }
+}
+
+TEST(AboutText, HasItsSevenLines) {
+  const auto lines = Lines(kAboutText);
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_NE(lines[2].find("100% 32-Bit"), std::string::npos);
+  EXPECT_EQ(lines[3], std::string(14, ' '));
+  EXPECT_NE(lines[6].find(".example"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace varnite

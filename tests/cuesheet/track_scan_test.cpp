@@ -1,0 +1,213 @@
+#include "cuesheet/track_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+#include "tests/support/memory_file_system.h"
+#include "tests/support/test_files.h"
+
+namespace varnite {
+namespace {
+
+constexpr char kPath[] = "C:\\disc.cue";
+
+// Scans `text` with no retry rule; nullopt when the scan fails.
+std::optional<std::int32_t> Scan(const std::string& text, std::int32_t start = 0,
+                                 std::size_t chunk = static_cast<std::size_t>(-1)) {
+  testing::MemoryFileSystem files;
+  files.files[kPath] = text;
+  files.readChunk = chunk;
+  NoRetry noRetry;
+  try {
+    std::int32_t result = FindLastTrackNumber(files, kPath, start, noRetry);
+    EXPECT_EQ(files.openFiles, 0) << "the scan left the file open";
+    return result;
+  } catch (const OperationError&) {
+    return std::nullopt;
+  }
+}
+
+struct ScanCase {
+  const char* what;
+  std::string text;
+  std::optional<std::int32_t> expected;  // nullopt: a number that is not a number
+};
+
+class TrackScan : public ::testing::TestWithParam<ScanCase> {};
+
+TEST_P(TrackScan, FindsTheLastTrackRecord) {
+  const ScanCase& c = GetParam();
+  EXPECT_EQ(Scan(c.text, 0), c.expected) << c.what;
+  // The same answer whatever the read size: fields and line ends cross block edges.
+  for (std::size_t chunk : {1u, 2u, 3u, 7u}) {
+    EXPECT_EQ(Scan(c.text, 0, chunk), c.expected) << c.what << ", reads of " << chunk;
+  }
+}
+
+const ScanCase kScanCases[] = {
+    // The track lines as cue sheets write them.
+    {"two indented tracks", "FILE \"a.bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n"
+                            "    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n", 2},
+    {"last record wins, not the largest", "  TRACK 05 AUDIO\r\n  TRACK 02 AUDIO\r\n", 2},
+    {"no track record", "REM nothing here\r\nFILE \"x.wav\" WAVE\r\n", 0},
+    {"empty file", "", 0},
+    {"case is ignored", "track 3 audio\r\n", 3},
+    {"the form the appender writes", "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\n"
+                                     "Track 07 mode1/2352\r\nIndex 01 00:00:00\r\n", 7},
+    {"only characters 7 and 8 count", "TRACK 123 AUDIO\r\n", 12},
+    {"seven characters", "TRACK 1", 1},
+    {"a minus sign", "TRACK -1 AUDIO\r\n", -1},
+    {"a plus sign", "TRACK +4 AUDIO\r\n", 4},
+    {"REM before TRACK", "  TRACK 03 AUDIO\r\nREM TRACK 04\r\n", 3},
+    {"comma inside a title ends the field", "  TRACK 01 AUDIO\r\n"
+                                            "    TITLE \"Live, Track 9 Encore\"\r\n", 9},
+    {"character 6 is never examined", "TRACKX05 AUDIO\r\n", 5},
+    {"a digit then the end of the field", "TRACK 8,AUDIO\r\n", 8},
+    // Line ends.
+    {"LF-only line ends", "FILE \"a.wav\" WAVE\n  TRACK 01 AUDIO\n  TRACK 02 AUDIO\n", 2},
+    {"CR-only line ends", "FILE A WAVE\rTRACK 1 AUDIO\rINDEX 1 00:00:00\rTRACK 2 AUDIO\r", 2},
+    {"no line end at the end", "  TRACK 01 AUDIO\r\n  TRACK 04 AUDIO", 4},
+    {"blank lines between", "\r\n\r\n  TRACK 06 AUDIO\r\n\r\n\n\r\n   \r\n", 6},
+    {"a tail of blanks", "  TRACK 06 AUDIO\r\n     ", 6},
+    // Blanks and quotes.
+    {"tab indent", "\tTRACK 11 AUDIO\n\t\tINDEX 01 00:00:00\n", 11},
+    {"tab after the digit", "TRACK 5\tAUDIO\n", 5},
+    {"quoted field", "\"TRACK 10 AUDIO\"\r\n", 10},
+    {"quoted field with a comma inside", "\"TRACK 03, AUDIO\",\"TRACK 04\"\r\n", 4},
+    {"text after the closing quote is skipped", "\"x\"TRACK 12 AUDIO\r\n  TRACK 02 AUDIO\r\n", 2},
+    {"text after the closing quote up to the comma", "\"x\"TRACK 12,TRACK 13\r\n", 13},
+    {"an unterminated quote ends at its line", "TITLE \"Greatest Hits\n\"open quote\n"
+                                                "  TRACK 01 AUDIO\n", 1},
+    {"a quote inside an unquoted field", "TITLE \"a\"b\"\r\nTRACK 21 AUDIO\r\n", 21},
+    {"UTF-8 byte order mark before a track", "\xEF\xBB\xBFTRACK 14 AUDIO\n", 14},
+    {"bytes outside ASCII", "TITLE \"B\xC3\xB6hmer \xE9\"\r\n  TRACK 17 AUDIO\r\n"
+                            "  TITLE \"\xFF\xFE\"\r\n", 17},
+    // Track records whose number is not a number.
+    {"TRACK alone", "TRACK\r\n", std::nullopt},
+    {"TRACK and a blank", "  TRACK \n", std::nullopt},
+    {"letters", "TRACK MODE2_RAW\n", std::nullopt},
+    {"digit and letter", "TRACK 1A AUDIO\n", std::nullopt},
+    {"two blanks", "TRACK   AUDIO\n", std::nullopt},
+    {"a decimal point", "TRACK 1. AUDIO\n", std::nullopt},
+};
+
+INSTANTIATE_TEST_SUITE_P(Fields, TrackScan, ::testing::ValuesIn(kScanCases),
+                         [](const auto& info) { return testing::TestName(info.param.what); });
+
+TEST(TrackScanStart, IsReturnedWhenThereIsNoTrackRecord) {
+  EXPECT_EQ(Scan("REM only\r\n", 42), 42);
+  EXPECT_EQ(Scan("", -3), -3);
+  EXPECT_EQ(Scan("TRACK 05\r\n", 42), 5);
+}
+
+TEST(TrackScanStart, AnEmptyFileIsNeverReadAsAField) {
+  testing::MemoryFileSystem files;
+  files.files[kPath] = "";
+  NoRetry noRetry;
+  EXPECT_EQ(FindLastTrackNumber(files, kPath, 7, noRetry), 7);
+  EXPECT_EQ(files.reads, 1);  // the end-of-file test, and nothing more
+}
+
+// A field of any length costs constant memory: only its first eight characters are kept.
+TEST(TrackScanSize, HandlesAHugeFieldAndAHugeFile) {
+  std::string huge = "TRACK 33" + std::string(20'000'000, 'x') + "\nTRACK 34 AUDIO\n";
+  EXPECT_EQ(Scan(huge), 34);
+  std::string many;
+  for (int i = 0; i < 200'000; ++i) many += "  TRACK 0" + std::to_string(i % 10) + " AUDIO\r\n";
+  EXPECT_EQ(Scan(many), 9);
+}
+
+// A failing step is handed over, and the scan goes on from that step.
+class CountingRetry final : public StepFailureHandler {
+ public:
+  void OnStepFailure(const OperationError& error, int failures) override {
+    codes.push_back(error.code());
+    lastFailures = failures;
+  }
+  std::vector<int> codes;
+  int lastFailures = 0;
+};
+
+TEST(TrackScanFailures, EachFailedStepIsRetriedAndTheScanGoesOn) {
+  testing::MemoryFileSystem files;
+  files.files[kPath] = "  TRACK 01 AUDIO\r\n  TRACK 02 AUDIO\r\n";
+  files.openReadFailures = 2;
+  files.readFailures = 1;
+  files.readChunk = 5;
+  CountingRetry retry;
+  EXPECT_EQ(FindLastTrackNumber(files, kPath, 0, retry), 2);
+  EXPECT_EQ(retry.codes, (std::vector<int>{75, 75, 57}));
+  EXPECT_EQ(files.opensForReading, 3);
+  EXPECT_EQ(files.openFiles, 0);
+}
+
+TEST(TrackScanFailures, AMissingFileAndABadNumberGoToTheRetryRule) {
+  struct Abandon final : StepFailureHandler {
+    void OnStepFailure(const OperationError& error, int failures) override {
+      seen.push_back(error.code());
+      if (failures == 2) throw error;
+    }
+    std::vector<int> seen;
+  };
+  testing::MemoryFileSystem files;
+  files.files[kPath] = "TRACK 01\nTRACK xy\nTRACK 03\n";
+  Abandon abandon;
+  EXPECT_THROW(FindLastTrackNumber(files, "C:\\missing.cue", 0, abandon), OperationError);
+  EXPECT_THROW(FindLastTrackNumber(files, kPath, 0, abandon), OperationError);
+  EXPECT_EQ(abandon.seen, (std::vector<int>{53, 53, 13, 13}));
+  EXPECT_EQ(files.openFiles, 0);
+}
+
+// Every real-world cue sheet gives the number in the text of its last track line.
+TEST(TrackScanRealSheets, AgreeWithTheirRecordedLastTrack) {
+  const std::string dir = testing::CueSheetsDir();
+  std::istringstream sources(testing::ReadBytes(testing::JoinPath(dir, "SOURCES.tsv")));
+  std::string line;
+  std::getline(sources, line);  // header
+  int checked = 0;
+  while (std::getline(sources, line)) {
+    std::vector<std::string> columns;
+    std::stringstream split(line);
+    for (std::string column; std::getline(split, column, '\t');) columns.push_back(column);
+    ASSERT_GE(columns.size(), 10u) << line;
+    const std::string& name = columns[0];
+    const std::string& lastTrack = columns[9];
+    SCOPED_TRACE(name + " (last track text \"" + lastTrack + "\")");
+
+    std::optional<std::int32_t> expected;
+    if (name == "cuesheetnet-utf16le-bom-crlf.cue") {
+      // UTF-16 text: every other byte is NUL, so no field spells TRACK. The appender
+      // refuses such a sheet before it scans.
+      expected = 0;
+    } else if (lastTrack == "(no TRACK line)") {
+      expected = 0;  // no TRACK line at all
+    } else {
+      // Characters 7 and 8 of "TRACK nn" are the first two characters of the number
+      // text; "(none)", "thhpt!" and "MODE2_RAW" are not numbers.
+      std::string digits = lastTrack.substr(0, 2);
+      bool isNumber = !digits.empty() && lastTrack != "(none)" &&
+                      std::all_of(digits.begin(), digits.end(),
+                                  [](char c) { return c >= '0' && c <= '9'; });
+      if (isNumber) expected = std::stoi(digits);
+    }
+    NoRetry noRetry;
+    std::optional<std::int32_t> got;
+    try {
+      got = FindLastTrackNumber(RealFileSystem(), testing::JoinPath(dir, name), 0, noRetry);
+    } catch (const OperationError&) {
+    }
+    EXPECT_EQ(got, expected);
+    ++checked;
+  }
+  int sheets = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(dir))) {
+    sheets += entry.path().extension() == ".cue";
+  }
+  EXPECT_EQ(checked, sheets) << "every sheet in the folder is listed and checked";
+}
+
+}  // namespace
+}  // namespace varnite

@@ -1,0 +1,47 @@
+// A MainWindow that records what the handlers do, as one line per event, and answers the
+// file dialog from a script.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+
+namespace varnite::testing {
+
+class FakeWindow final : public MainWindow {
+ public:
+  FakeWindow();
+
+  std::string Caption(Control control) const override;
+  void SetCaption(Control control, const std::string& text) override;
+  void SetPanelVisible(Control panel, bool visible) override;
+  bool ShowOpenDialog() override;
+  std::string ChosenPath() const override;
+  void ShowMessage(const Message& message) override;
+  void Beep() override;
+
+  // The next ShowOpenDialog chooses `path`; with no choice queued it is cancelled.
+  void QueueChoice(const std::string& path) { choices_.push_back(path); }
+  void QueueCancel() { choices_.push_back(std::nullopt); }
+
+  bool PanelVisible(Control panel) const;
+  int ChosenPathReads() const { return pathReads_; }
+
+  // "box[info|Varnite] text", "beep", "set lblCreate=text", "show txtAbout", "dialog".
+  std::vector<std::string> events;
+
+ private:
+  std::map<Control, std::string> captions_;
+  std::map<Control, bool> visible_;
+  std::deque<std::optional<std::string>> choices_;
+  std::string chosen_;
+  mutable int pathReads_ = 0;
+};
+
+const char* ControlName(Control control);
+
+}  // namespace varnite::testing

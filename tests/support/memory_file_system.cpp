@@ -1,0 +1,89 @@
+#include "tests/support/memory_file_system.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace varnite::testing {
+namespace {
+
+class MemoryInput final : public InputFile {
+ public:
+  MemoryInput(MemoryFileSystem& fs, const std::string& path) : fs_(fs), path_(path) {
+    ++fs_.openFiles;
+  }
+  ~MemoryInput() override { --fs_.openFiles; }
+  std::size_t Read(char* buffer, std::size_t size) override {
+    ++fs_.reads;
+    if (fs_.readFailures > 0) {
+      --fs_.readFailures;
+      throw MakeFileError(FileFault::DeviceError);
+    }
+    const std::string& data = fs_.files.at(path_);
+    std::size_t n = std::min({size, fs_.readChunk, data.size() - offset_});
+    std::memcpy(buffer, data.data() + offset_, n);
+    offset_ += n;
+    return n;
+  }
+
+ private:
+  MemoryFileSystem& fs_;
+  std::string path_;
+  std::size_t offset_ = 0;
+};
+
+class MemoryOutput final : public OutputFile {
+ public:
+  MemoryOutput(MemoryFileSystem& fs, const std::string& path) : fs_(fs), path_(path) {
+    ++fs_.openFiles;
+  }
+  ~MemoryOutput() override {
+    if (open_) --fs_.openFiles;
+  }
+  std::size_t Write(const char* data, std::size_t size) override {
+    if (fs_.diskSpace == 0) throw MakeFileError(FileFault::DiskFull);
+    std::size_t n = std::min(size, fs_.diskSpace);
+    fs_.diskSpace -= n;
+    fs_.files[path_].append(data, n);
+    return n;
+  }
+  void Close() override {
+    if (open_) --fs_.openFiles;
+    open_ = false;
+  }
+
+ private:
+  MemoryFileSystem& fs_;
+  std::string path_;
+  bool open_ = true;
+};
+
+}  // namespace
+
+std::unique_ptr<InputFile> MemoryFileSystem::OpenForReading(const std::string& path) {
+  ++opensForReading;
+  if (openReadFailures > 0) {
+    --openReadFailures;
+    throw MakeFileError(FileFault::AccessConflict);
+  }
+  if (!files.count(path)) throw MakeFileError(FileFault::NotFound);
+  return std::make_unique<MemoryInput>(*this, path);
+}
+
+std::unique_ptr<OutputFile> MemoryFileSystem::OpenForAppending(const std::string& path) {
+  ++opensForAppending;
+  if (openAppendFailures > 0) {
+    --openAppendFailures;
+    throw MakeFileError(FileFault::AccessConflict);
+  }
+  if (!files.count(path)) throw MakeFileError(FileFault::NotFound);
+  if (readOnly.count(path)) throw MakeFileError(FileFault::AccessDenied);
+  return std::make_unique<MemoryOutput>(*this, path);
+}
+
+std::unique_ptr<OutputFile> MemoryFileSystem::CreateOrTruncate(const std::string& path) {
+  if (readOnly.count(path)) throw MakeFileError(FileFault::AccessDenied);
+  files[path].clear();
+  return std::make_unique<MemoryOutput>(*this, path);
+}
+
+}  // namespace varnite::testing
