@@ -1,0 +1,18 @@
+// Varnite: start-up. Creates the window, shows it and waits for clicks; nothing else runs
+// at start, and closing the window ends the program.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/win32_main_window.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  // Loads the common controls the manifest asks for (visual styles on XP and later).
+  InitCommonControls();
+  varnite::Win32MainWindow window(instance, varnite::RealFileSystem());
+  if (!window.Create(showCommand)) {
+    MessageBoxW(nullptr, L"The Varnite window could not be created.", L"Varnite",
+                MB_OK | MB_ICONSTOP);
+    return 1;
+  }
+  return window.Run();
+}

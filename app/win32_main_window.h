@@ -1,0 +1,58 @@
+// The real window: frmMain with its eleven controls, drawn and wired with the Win32 API.
+// It only translates: every click goes to a portable handler, which talks back through
+// the MainWindow interface.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <string>
+
+#include "app/main_window.h"
+#include "fileio/file_system.h"
+
+namespace varnite {
+
+class Win32MainWindow final : public MainWindow {
+ public:
+  Win32MainWindow(HINSTANCE instance, FileSystem& files);
+  Win32MainWindow(const Win32MainWindow&) = delete;
+  Win32MainWindow& operator=(const Win32MainWindow&) = delete;
+  ~Win32MainWindow() override;
+
+  // Creates and shows the window with the focus on "Create File"; false if it failed.
+  bool Create(int showCommand);
+  // Runs the message loop until the window is closed; returns the exit code.
+  int Run();
+
+  std::string Caption(Control control) const override;
+  void SetCaption(Control control, const std::string& text) override;
+  void SetPanelVisible(Control panel, bool visible) override;
+  bool ShowOpenDialog() override;
+  std::string ChosenPath() const override;
+  void ShowMessage(const Message& message) override;
+  void Beep() override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  void OnCommand(int id);
+  void PaintBackground(HDC dc);
+  HBRUSH OnCtlColorStatic(HDC dc, HWND control);
+  HWND Handle(Control control) const;
+
+  HINSTANCE instance_;
+  FileSystem& files_;
+  HWND hwnd_ = nullptr;
+  HWND controls_[10] = {};
+  HWND lastFocus_ = nullptr;
+  HBITMAP background_ = nullptr;
+  HBRUSH backgroundBrush_ = nullptr;
+  HFONT helpFont_ = nullptr;
+  std::wstring chosenPath_;
+};
+
+}  // namespace varnite

@@ -1,0 +1,309 @@
+#include "tests/ui/ui_driver.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "resources/resource.h"
+
+namespace varnite::ui {
+namespace {
+
+constexpr int kMessageBoxTextId = 0xFFFF;
+constexpr int kMessageBoxIconId = 0x440;
+constexpr int kFileNameComboId = 1148;  // cmb13 of the explorer-style open dialog
+
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount() - start > ms) return false;
+    Sleep(25);
+  }
+}
+
+std::wstring WindowClass(HWND hwnd) {
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  return name;
+}
+
+DWORD ProcessOf(HWND hwnd) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  return pid;
+}
+
+struct Search {
+  DWORD pid;
+  const wchar_t* cls;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam) {
+  auto* search = reinterpret_cast<Search*>(lParam);
+  if (ProcessOf(hwnd) == search->pid && IsWindowVisible(hwnd) &&
+      WindowClass(hwnd) == search->cls) {
+    search->found.push_back(hwnd);
+  }
+  return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD pid, const wchar_t* cls) {
+  Search search{pid, cls, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::wstring ThisFolder() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder = path;
+  return folder.substr(0, folder.find_last_of(L"\\/"));
+}
+
+// What the icon of a message box shows, from the pixels on the screen: the stop sign is
+// mostly red, the information sign mostly blue.
+BoxIcon ClassifyIcon(HWND icon) {
+  if (!icon || !IsWindowVisible(icon)) return BoxIcon::None;
+  DWORD_PTR handle = 0;
+  SendMessageTimeoutW(icon, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &handle);
+  if (!handle) return BoxIcon::None;
+  RECT rc;
+  GetWindowRect(icon, &rc);
+  HDC screen = GetDC(nullptr);
+  int red = 0, blue = 0;
+  for (int y = rc.top; y < rc.bottom; ++y) {
+    for (int x = rc.left; x < rc.right; ++x) {
+      COLORREF c = GetPixel(screen, x, y);
+      int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+      if (r > 150 && g < 110 && b < 110) ++red;
+      if (b > 150 && r < 110) ++blue;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  if (red > 40 && red > blue) return BoxIcon::Stop;
+  if (blue > 40 && blue > red) return BoxIcon::Information;
+  return BoxIcon::Other;
+}
+
+const char* IconName(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::None: return "no icon";
+    case BoxIcon::Information: return "information";
+    case BoxIcon::Stop: return "stop";
+    case BoxIcon::Other: return "another icon";
+  }
+  return "?";
+}
+
+}  // namespace
+
+std::string Narrow(const std::wstring& text) {
+  std::string out;
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
+                              0, nullptr, nullptr);
+  out.resize(static_cast<std::size_t>(n));
+  if (n > 0) {
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n,
+                        nullptr, nullptr);
+  }
+  return out;
+}
+
+void Check(bool condition, const std::string& what) {
+  if (!condition) throw CheckFailure{what};
+}
+
+void CheckEq(const std::wstring& actual, const std::wstring& expected, const std::string& what) {
+  if (actual != expected) {
+    throw CheckFailure{what + ": got \"" + Narrow(actual) + "\", expected \"" +
+                       Narrow(expected) + "\""};
+  }
+}
+
+void CheckEq(long actual, long expected, const std::string& what) {
+  if (actual != expected) {
+    throw CheckFailure{what + ": got " + std::to_string(actual) + ", expected " +
+                       std::to_string(expected)};
+  }
+}
+
+Varnite::Varnite() {
+  std::wstring exe = ThisFolder() + L"\\Varnite.exe";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  std::wstring command = L"\"" + exe + L"\"";
+  Check(CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &si, &process_) != FALSE,
+        "Varnite.exe starts");
+  WaitUntil(
+      [&] {
+        auto windows = TopLevelWindows(process_.dwProcessId, VARNITE_WINDOW_CLASS);
+        window_ = windows.empty() ? nullptr : windows.front();
+        return window_ != nullptr;
+      },
+      20000);
+  Check(window_ != nullptr, "the Varnite window appears");
+  WaitForInputIdle(process_.hProcess, 5000);
+}
+
+Varnite::~Varnite() {
+  if (process_.hProcess) {
+    if (IsWindow(window_)) PostMessageW(window_, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process_.hProcess, 5000) != WAIT_OBJECT_0) {
+      TerminateProcess(process_.hProcess, 1);
+      WaitForSingleObject(process_.hProcess, 5000);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
+}
+
+bool Varnite::Running() const {
+  return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT && IsWindow(window_);
+}
+
+HWND Varnite::Control(int id) const {
+  HWND hwnd = GetDlgItem(window_, id);
+  Check(hwnd != nullptr, "control " + std::to_string(id) + " exists");
+  return hwnd;
+}
+
+std::wstring Varnite::Text(HWND hwnd) const {
+  wchar_t buffer[4096] = {};
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                      5000, &copied);
+  return std::wstring(buffer, copied);
+}
+
+RECT Varnite::ClientRectOf(int id) const {
+  RECT rc;
+  GetWindowRect(Control(id), &rc);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&rc), 2);
+  return rc;
+}
+
+HWND Varnite::Focus() const {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(process_.dwThreadId, &info);
+  return info.hwndFocus;
+}
+
+void Varnite::Click(int id) { PostMessageW(Control(id), BM_CLICK, 0, 0); }
+
+void Varnite::PressKey(UINT vk) {
+  HWND target = Focus();
+  Check(target != nullptr, "a control has the focus");
+  UINT scan = MapVirtualKeyW(vk, 0);
+  PostMessageW(target, WM_KEYDOWN, vk, 1 | (scan << 16));
+  PostMessageW(target, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000u);
+}
+
+HWND Varnite::FindDialog(bool fileDialog) const {
+  for (HWND dlg : TopLevelWindows(process_.dwProcessId, L"#32770")) {
+    bool isFileDialog = GetDlgItem(dlg, kFileNameComboId) != nullptr;
+    if (isFileDialog == fileDialog) return dlg;
+  }
+  return nullptr;
+}
+
+MessageBoxView Varnite::WaitForMessageBox(DWORD ms) {
+  MessageBoxView box;
+  WaitUntil([&] { return (box.hwnd = FindDialog(false)) != nullptr; }, ms);
+  Check(box.hwnd != nullptr, "a message box appears");
+  Sleep(150);  // let it paint before its icon is read off the screen
+  RedrawWindow(box.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Sleep(100);
+  box.title = Text(box.hwnd);
+  box.text = Text(GetDlgItem(box.hwnd, kMessageBoxTextId));
+  box.icon = ClassifyIcon(GetDlgItem(box.hwnd, kMessageBoxIconId));
+  return box;
+}
+
+void Varnite::CloseMessageBox(const MessageBoxView& box) {
+  PostMessageW(GetDlgItem(box.hwnd, IDOK), BM_CLICK, 0, 0);
+  Check(WaitUntil([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); }, 10000),
+        "the message box closes");
+}
+
+void Varnite::ExpectMessageBox(const std::wstring& text, BoxIcon icon,
+                               const std::wstring& title) {
+  MessageBoxView box = WaitForMessageBox();
+  CheckEq(box.text, text, "message box text");
+  CheckEq(box.title, title, "message box title for \"" + Narrow(text) + "\"");
+  Check(box.icon == icon, "message box \"" + Narrow(text) + "\" shows " + IconName(box.icon) +
+                              ", expected " + IconName(icon));
+  CloseMessageBox(box);
+}
+
+HWND Varnite::WaitForFileDialog(DWORD ms) {
+  HWND dlg = nullptr;
+  WaitUntil([&] { return (dlg = FindDialog(true)) != nullptr; }, ms);
+  Check(dlg != nullptr, "the file dialog appears");
+  Sleep(300);  // the dialog fills its folder view after it shows
+  return dlg;
+}
+
+void Varnite::ChooseFile(const std::wstring& path) {
+  HWND dlg = WaitForFileDialog();
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(GetDlgItem(dlg, kFileNameComboId), WM_SETTEXT, 0,
+                      reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000, &ignored);
+  PostMessageW(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
+  Check(WaitUntil([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); }, 10000),
+        "the file dialog closes after a choice");
+}
+
+void Varnite::CancelFileDialog() {
+  HWND dlg = WaitForFileDialog();
+  PostMessageW(GetDlgItem(dlg, IDCANCEL), BM_CLICK, 0, 0);
+  Check(WaitUntil([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); }, 10000),
+        "the file dialog closes after a cancel");
+}
+
+void Varnite::WaitForNoDialog(DWORD ms) {
+  Check(WaitUntil([&] { return !FindDialog(false) && !FindDialog(true); }, ms),
+        "no dialog is left open");
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  Check(file != INVALID_HANDLE_VALUE, "can read " + Narrow(path));
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  Check(file != INVALID_HANDLE_VALUE, "can write " + Narrow(path));
+  DWORD put = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+  CloseHandle(file);
+  Check(put == bytes.size(), "wrote " + Narrow(path));
+}
+
+bool PathExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemovePath(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    RemoveDirectoryW(path.c_str());
+  } else {
+    DeleteFileW(path.c_str());
+  }
+}
+
+}  // namespace varnite::ui

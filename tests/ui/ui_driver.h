@@ -1,0 +1,84 @@
+// Drives the real Varnite.exe from outside, as a user would: finds its window and
+// controls, clicks, types keys, reads and closes message boxes and the file dialog.
+// Everything it does to the program goes through posted messages or cross-process
+// window messages, so the program's modal loops run exactly as they do for a person.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace varnite::ui {
+
+// Raised by a failed check or a wait that timed out; ends the current case.
+struct CheckFailure {
+  std::string what;
+};
+
+enum class BoxIcon { None, Information, Stop, Other };
+
+struct MessageBoxView {
+  HWND hwnd = nullptr;
+  std::wstring title;
+  std::wstring text;
+  BoxIcon icon = BoxIcon::None;
+};
+
+class Varnite {
+ public:
+  // Starts Varnite.exe (beside this driver) and waits for its window.
+  Varnite();
+  ~Varnite();  // closes the window, and ends the process if it will not go
+  Varnite(const Varnite&) = delete;
+  Varnite& operator=(const Varnite&) = delete;
+
+  HWND window() const { return window_; }
+  HWND Control(int id) const;
+  bool Running() const;
+
+  std::wstring Text(HWND hwnd) const;
+  std::wstring Text(int id) const { return Text(Control(id)); }
+  bool Visible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }
+  RECT ClientRectOf(int id) const;  // in the main window's client coordinates
+  HWND Focus() const;
+
+  void Click(int id);      // a mouse click on a button
+  void PressKey(UINT vk);  // a key press and release on the focused control
+
+  // Waits for the next message box of the program and reads it; fails after `ms`.
+  MessageBoxView WaitForMessageBox(DWORD ms = 10000);
+  // Checks title, text and icon, then presses OK and waits for the box to go.
+  void ExpectMessageBox(const std::wstring& text, BoxIcon icon,
+                        const std::wstring& title = L"Varnite");
+  void CloseMessageBox(const MessageBoxView& box);
+
+  // The open-file dialog: choose `path`, or cancel.
+  HWND WaitForFileDialog(DWORD ms = 15000);
+  void ChooseFile(const std::wstring& path);
+  void CancelFileDialog();
+
+  // Waits until no dialog of the program is open.
+  void WaitForNoDialog(DWORD ms = 10000);
+
+ private:
+  HWND FindDialog(bool fileDialog) const;
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+};
+
+// Checks, with a readable message on failure.
+void Check(bool condition, const std::string& what);
+void CheckEq(const std::wstring& actual, const std::wstring& expected, const std::string& what);
+void CheckEq(long actual, long expected, const std::string& what);
+
+std::string Narrow(const std::wstring& text);
+std::string ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+bool PathExists(const std::wstring& path);
+void RemovePath(const std::wstring& path);  // a file, or an empty folder
+
+}  // namespace varnite::ui

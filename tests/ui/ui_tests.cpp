@@ -1,0 +1,182 @@
+// End-to-end tests of Varnite.exe: each case starts the real program, works it as a
+// user would and checks what the user sees and the bytes the program writes.
+//   varnite_ui_tests CASE     runs one case; exit code 0 when it passed
+//   varnite_ui_tests --list   names the cases
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "dummyfile/dummy_file.h"
+#include "resources/resource.h"
+#include "tests/ui/ui_driver.h"
+
+namespace varnite::ui {
+namespace {
+
+const std::wstring kDummyFile = L"C:\\Varnite.PSX";
+
+struct ControlExpectation {
+  int id;
+  const wchar_t* cls;
+  const wchar_t* text;  // nullptr: not checked (the panels' long texts)
+  RECT rect;            // left, top, right, bottom in client pixels
+  bool visible;
+};
+
+// The window at start, as the user must find it.
+const ControlExpectation kStartUp[] = {
+    {IDC_CMD_CREATE, L"Button", L"Create File", {8, 48, 97, 73}, true},
+    {IDC_LBL_CREATE, L"Static", L"This Will Create A Dummy File On Drive C:", {112, 48, 313, 65}, true},
+    {IDC_CMD_EDIT, L"Button", L"CueSheet", {8, 80, 97, 105}, true},
+    {IDC_LBL_CUESHEET, L"Static", L"Select Your CDRwin CueSheet For Editing", {112, 80, 313, 97}, true},
+    {IDC_CMD_HELP, L"Button", L"Help Please", {8, 112, 97, 137}, true},
+    {IDC_LBL_HELP, L"Static", L"How The Hell Do I Work This Program ?", {112, 112, 313, 129}, true},
+    {IDC_CMD_ABOUT, L"Button", L"About Varnite", {8, 144, 97, 169}, true},
+    {IDC_LBL_ABOUT, L"Static", L"Its Polite To Read The About Bit Yer Know !", {112, 144, 321, 161}, true},
+    {IDC_TXT_ABOUT, L"Edit", nullptr, {112, 48, 321, 169}, false},
+    {IDC_TXT_HELP, L"Edit", nullptr, {112, 48, 321, 169}, false},
+};
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  return name;
+}
+
+void CheckFocusOn(Varnite& app, int id, const std::string& when) {
+  HWND expected = app.Control(id);
+  const DWORD start = GetTickCount();
+  while (app.Focus() != expected && GetTickCount() - start < 5000) Sleep(25);
+  CheckEq(app.Text(app.Focus()), app.Text(expected), "focus " + when);
+}
+
+void StartUpState() {
+  Varnite app;
+  CheckEq(app.Text(app.window()), L"Varnite From Quenmore 2000.", "window caption");
+  RECT client;
+  GetClientRect(app.window(), &client);
+  CheckEq(client.right, 327, "client width");
+  CheckEq(client.bottom, 216, "client height");
+  LONG style = GetWindowLongW(app.window(), GWL_STYLE);
+  Check(!(style & WS_THICKFRAME), "the border does not resize");
+  Check(!(style & WS_MAXIMIZEBOX), "no maximize button");
+  Check((style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU), "a caption and close button");
+
+  for (const auto& c : kStartUp) {
+    HWND hwnd = app.Control(c.id);
+    const std::string name = "control " + std::to_string(c.id);
+    Check(ClassOf(hwnd) == c.cls || _wcsicmp(ClassOf(hwnd).c_str(), c.cls) == 0,
+          name + " is a " + Narrow(c.cls));
+    if (c.text) CheckEq(app.Text(hwnd), c.text, name + " text");
+    RECT rc = app.ClientRectOf(c.id);
+    CheckEq(rc.left, c.rect.left, name + " left");
+    CheckEq(rc.top, c.rect.top, name + " top");
+    CheckEq(rc.right, c.rect.right, name + " right");
+    CheckEq(rc.bottom, c.rect.bottom, name + " bottom");
+    Check(app.Visible(c.id) == c.visible, name + (c.visible ? " is shown" : " is hidden"));
+  }
+  Check((GetWindowLongW(app.Control(IDC_TXT_HELP), GWL_STYLE) & WS_VSCROLL) != 0,
+        "the help panel has a vertical scroll bar");
+  Check((GetWindowLongW(app.Control(IDC_TXT_ABOUT), GWL_STYLE) & WS_VSCROLL) == 0,
+        "the about panel has no scroll bar");
+
+  CheckFocusOn(app, IDC_CMD_CREATE, "at start");
+  // With both panels hidden the tab key visits the four buttons only, in this order.
+  const int cycle[] = {IDC_CMD_HELP, IDC_CMD_ABOUT, IDC_CMD_EDIT, IDC_CMD_CREATE, IDC_CMD_HELP};
+  for (int id : cycle) {
+    app.PressKey(VK_TAB);
+    CheckFocusOn(app, id, "after tab");
+  }
+}
+
+void ExpectCreate(Varnite& app) {
+  app.Click(IDC_CMD_CREATE);
+  MessageBoxView first = app.WaitForMessageBox();
+  CheckEq(first.text, L"This Will Create One Essential File On C:\\", "first box");
+  Check(first.icon == BoxIcon::Information, "the first box shows the information icon");
+  CheckEq(first.title, L"Varnite", "first box title");
+  // The box announces the file before it is written.
+  std::string before = PathExists(kDummyFile) ? ReadFileBytes(kDummyFile) : std::string();
+  Check(before != DummyFileFullForm(), "nothing is written before the announcement is closed");
+  app.CloseMessageBox(first);
+  app.ExpectMessageBox(L"Dummy File Created On Drive C:", BoxIcon::Information);
+  app.WaitForNoDialog();
+  Check(ReadFileBytes(kDummyFile) == DummyFileFullForm(), "C:\\Varnite.PSX holds the full form");
+  CheckEq(static_cast<long>(ReadFileBytes(kDummyFile).size()), 2352, "full form size");
+  CheckEq(app.Text(IDC_CMD_CREATE), L"Modify", "button after create");
+  CheckEq(app.Text(IDC_LBL_CREATE), L"Hit Modify Once The CD Is Recording", "label after create");
+}
+
+void ExpectModify(Varnite& app) {
+  app.Click(IDC_CMD_CREATE);
+  app.ExpectMessageBox(L"The Dummy File Has Been Modified", BoxIcon::Information);
+  app.WaitForNoDialog();
+  Check(ReadFileBytes(kDummyFile) == DummyFileShortForm(), "C:\\Varnite.PSX holds the short form");
+  CheckEq(static_cast<long>(ReadFileBytes(kDummyFile).size()), 482, "short form size");
+  CheckEq(app.Text(IDC_CMD_CREATE), L"Create File", "button after modify");
+  CheckEq(app.Text(IDC_LBL_CREATE), L"Ready To Create File Again", "label after modify");
+}
+
+void CreateModifyCycles() {
+  RemovePath(kDummyFile);
+  Varnite app;
+  for (int cycle = 0; cycle < 2; ++cycle) {
+    ExpectCreate(app);
+    ExpectModify(app);
+  }
+}
+
+void WriteFailureKeepsRunning() {
+  RemovePath(kDummyFile);
+  Check(CreateDirectoryW(kDummyFile.c_str(), nullptr) != FALSE, "a folder stands in the way");
+  Varnite app;
+  app.Click(IDC_CMD_CREATE);
+  app.ExpectMessageBox(L"This Will Create One Essential File On C:\\", BoxIcon::Information);
+  app.ExpectMessageBox(
+      L"The Dummy File Could Not Be Written To C:\\\r\n\r\nErr#: 75 - Path/File access error",
+      BoxIcon::Stop);
+  app.WaitForNoDialog();
+  Check(app.Running(), "the program is still running");
+  CheckEq(app.Text(IDC_CMD_CREATE), L"Create File", "button after the failure");
+  CheckEq(app.Text(IDC_LBL_CREATE), L"This Will Create A Dummy File On Drive C:",
+          "label after the failure");
+  // Once the cause is gone, the same click works.
+  RemovePath(kDummyFile);
+  ExpectCreate(app);
+  RemovePath(kDummyFile);
+}
+
+const std::map<std::string, std::function<void()>>& Cases() {
+  static const std::map<std::string, std::function<void()>> cases = {
+      {"start_up_state", StartUpState},
+      {"create_modify_cycles", CreateModifyCycles},
+      {"write_failure_keeps_running", WriteFailureKeepsRunning},
+  };
+  return cases;
+}
+
+}  // namespace
+}  // namespace varnite::ui
+
+int main(int argc, char** argv) {
+  using namespace varnite::ui;
+  if (argc == 2 && std::strcmp(argv[1], "--list") == 0) {
+    for (const auto& entry : Cases()) std::printf("%s\n", entry.first.c_str());
+    return 0;
+  }
+  if (argc != 2 || !Cases().count(argv[1])) {
+    std::fprintf(stderr, "usage: varnite_ui_tests CASE | --list\n");
+    return 2;
+  }
+  std::printf("[ RUN      ] %s\n", argv[1]);
+  try {
+    Cases().at(argv[1])();
+  } catch (const CheckFailure& failure) {
+    std::printf("[  FAILED  ] %s: %s\n", argv[1], failure.what.c_str());
+    return 1;
+  }
+  std::printf("[       OK ] %s\n", argv[1]);
+  return 0;
+}
