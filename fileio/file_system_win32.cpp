@@ -73,6 +73,15 @@ class Handle {
 HANDLE OpenChecked(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
   std::wstring wide;
   if (!Utf8ToWide(path, wide) || path.empty()) throw MakeFileError(FileFault::BadName);
+  // Windows refuses to write a read-only file by itself; say so here as well, so the
+  // promise holds wherever the system is lax about it (Wine running as root).
+  if (access != GENERIC_READ) {
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      throw MakeFileError(FileFault::AccessDenied);
+    }
+  }
   HANDLE handle = CreateFileW(wide.c_str(), access, kShareMode, nullptr, disposition,
                               FILE_ATTRIBUTE_NORMAL | flags, nullptr);
   if (handle == INVALID_HANDLE_VALUE) throw ErrorFromLastError(GetLastError(), wide);
@@ -127,9 +136,7 @@ class Win32FileSystem final : public FileSystem {
         OpenChecked(path, FILE_APPEND_DATA | SYNCHRONIZE, OPEN_EXISTING, 0));
   }
   std::unique_ptr<OutputFile> CreateOrTruncate(const std::string& path) override {
-    auto file = std::make_unique<Win32OutputFile>(
-        OpenChecked(path, GENERIC_WRITE, CREATE_ALWAYS, 0));
-    return file;
+    return std::make_unique<Win32OutputFile>(OpenChecked(path, GENERIC_WRITE, CREATE_ALWAYS, 0));
   }
 };
 

@@ -28,6 +28,12 @@ std::string TestName(const std::string& description) {
 
 std::string ScratchDir(const std::string& name) {
   fs::path dir = fs::temp_directory_path() / ("varnite-test-" + name);
+  // A run that stopped half-way may have left read-only files behind.
+  std::error_code ignored;
+  for (auto it = fs::recursive_directory_iterator(dir, ignored);
+       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  }
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir.u8string();

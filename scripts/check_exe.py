@@ -1,0 +1,144 @@
+#!/usr/bin/env python3
+"""Checks a built Varnite.exe from outside: that it runs on every Windows from XP on
+(imports and PE header), and that its version record and icon are what users see in
+Explorer. Prints one line per check and exits non-zero when any fails.
+
+    scripts/check_exe.py build/windows/Varnite.exe
+"""
+import re
+import struct
+import subprocess
+import sys
+import tempfile
+
+ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comdlg32.dll", "comctl32.dll",
+                "advapi32.dll", "shell32.dll", "msvcrt.dll"}
+# Functions that Windows XP's system DLLs do not export.
+NOT_ON_XP = {"GetTickCount64", "InitializeCriticalSectionEx", "InitOnceExecuteOnce",
+             "InitializeSRWLock", "AcquireSRWLockExclusive", "AcquireSRWLockShared",
+             "SleepConditionVariableCS", "WakeConditionVariable", "CreateEventExW",
+             "CreateSemaphoreExW", "GetFileInformationByHandleEx", "SetFileInformationByHandle",
+             "CreateSymbolicLinkW", "GetFinalPathNameByHandleW", "FlsAlloc", "FlsGetValue",
+             "FlsSetValue", "FlsFree", "GetSystemTimePreciseAsFileTime", "LocaleNameToLCID",
+             "CompareStringEx", "GetLocaleInfoEx", "TaskDialogIndirect", "TaskDialog",
+             "SetThreadStackGuarantee", "GetDpiForWindow", "SetProcessDPIAware"}
+EXPECTED_STRINGS = [("ProductName", "Varnite"), ("FileVersion", "1.00.0001"),
+                    ("ProductVersion", "1.00.0001"), ("InternalName", "Varnite"),
+                    ("OriginalFilename", "Varnite.exe")]
+
+failures = 0
+
+
+def check(ok, what):
+    global failures
+    print(("ok      " if ok else "FAILED  ") + what)
+    if not ok:
+        failures += 1
+
+
+def objdump(exe):
+    tool = "i686-w64-mingw32-objdump"
+    return subprocess.run([tool, "-p", exe], check=True, capture_output=True, text=True).stdout
+
+
+def imports(dump):
+    """{dll: [function, ...]} from objdump's import tables."""
+    result, dll = {}, None
+    for line in dump.splitlines():
+        m = re.match(r"\s*DLL Name: (\S+)", line)
+        if m:
+            dll = m.group(1).lower()
+            result[dll] = []
+            continue
+        m = re.match(r"\s+[0-9a-f]+\s+\d+\s+(\w+)$", line)
+        if dll and m:
+            result[dll].append(m.group(1))
+        elif dll and line.strip() == "":
+            dll = None
+    return result
+
+
+def version_blocks(data, offset=0, end=None):
+    """Walks a VS_VERSIONINFO tree: yields (key, value bytes, children list)."""
+    end = len(data) if end is None else end
+    while offset + 6 <= end:
+        length, value_length, kind = struct.unpack_from("<HHH", data, offset)
+        if length == 0:
+            break
+        key_end = offset + 6
+        while data[key_end:key_end + 2] != b"\0\0":
+            key_end += 2
+        key = data[offset + 6:key_end].decode("utf-16-le")
+        pos = (key_end + 2 + 3) & ~3
+        size = value_length * 2 if kind == 1 else value_length
+        value = data[pos:pos + size]
+        children_start = (pos + size + 3) & ~3
+        children = list(version_blocks(data, children_start, offset + length))
+        yield key, value, kind, children
+        offset = (offset + length + 3) & ~3
+
+
+def resource(exe, kind, name=None):
+    args = ["wrestool", "-x", "--raw", "--type=%s" % kind]
+    if name is not None:
+        args.append("--name=%s" % name)
+    return subprocess.run(args + [exe], check=True, capture_output=True).stdout
+
+
+def main(exe):
+    dump = objdump(exe)
+    bits = 64 if "pei-x86-64" in dump else 32
+    check(re.search(r"file format pei-i386", dump) is not None or bits == 64,
+          "a PE32 program for i386" if bits == 32 else "the 64-bit twin (not the shipped exe)")
+    subsystem = re.search(r"MajorSubsystemVersion\s+(\d+)\s+MinorSubsystemVersion\s+(\d+)", dump)
+    version = (int(subsystem.group(1)), int(subsystem.group(2)))
+    check(version <= ((5, 1) if bits == 32 else (5, 2)),
+          "subsystem version %d.%02d starts on Windows XP" % version)
+    check(re.search(r"Subsystem\s+00000002", dump) is not None, "a GUI program (no console)")
+
+    table = imports(dump)
+    check(set(table) <= ALLOWED_DLLS,
+          "imports only system DLLs: " + ", ".join(sorted(table)))
+    late = sorted({f for functions in table.values() for f in functions} & NOT_ON_XP)
+    check(not late, "imports nothing Windows XP lacks" + (": " + ", ".join(late) if late else ""))
+
+    record = resource(exe, 16)
+    [(root_key, fixed, _, children)] = list(version_blocks(record))[:1]
+    check(root_key == "VS_VERSION_INFO", "a version record")
+    (signature, _, fv_ms, fv_ls, pv_ms, pv_ls, mask, flags, os_, type_, subtype, _, _) = \
+        struct.unpack("<13I", fixed)
+    numbers = lambda ms, ls: (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+    check(signature == 0xFEEF04BD, "fixed file info present")
+    check(numbers(fv_ms, fv_ls) == (1, 0, 0, 1), "file version 1.0.0.1")
+    check(numbers(pv_ms, pv_ls) == (1, 0, 0, 1), "product version 1.0.0.1")
+    check(flags & mask == 0, "no flags (not debug, patched or pre-release)")
+    check(os_ == 0x4, "made for 32-bit Windows")
+    check(type_ == 0x1, "an application")
+    strings = [c for c in children if c[0] == "StringFileInfo"]
+    tables = strings[0][3] if strings else []
+    check(len(tables) == 1 and tables[0][0] == "040904B0", "one string table, 040904B0")
+    entries = [(k, v.decode("utf-16-le").rstrip("\0")) for k, v, _, _ in tables[0][3]] if tables else []
+    check(entries == EXPECTED_STRINGS, "version strings in order: %s" % entries)
+    var = [c for c in children if c[0] == "VarFileInfo"]
+    translation = var[0][3][0][1] if var and var[0][3] else b""
+    check(translation == struct.pack("<HH", 0x0409, 0x04B0), "translation 0x0409, 0x04B0")
+
+    group = resource(exe, 14)
+    _, _, count = struct.unpack_from("<HHH", group)
+    images = []
+    for i in range(count):
+        w, h, colours, _, planes, bpp, _, _ = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
+        images.append((w or 256, h or 256, bpp))
+    check(sorted(images) == sorted([(32, 32, 1), (32, 32, 4), (16, 16, 4)]),
+          "icon images 32x32 2 colours, 32x32 and 16x16 16 colours: %s" % images)
+
+    manifest = resource(exe, 24, 1).decode("utf-8", "replace")
+    check('level="requireAdministrator"' in manifest,
+          "the manifest asks for administrator rights (the root of C: needs them)")
+
+    print("%s: %d check(s) failed" % (exe, failures) if failures else "%s: all checks passed" % exe)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1]))
