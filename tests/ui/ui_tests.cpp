@@ -2,6 +2,7 @@
 // user would and checks what the user sees and the bytes the program writes.
 //   varnite_ui_tests CASE     runs one case; exit code 0 when it passed
 //   varnite_ui_tests --list   names the cases
+//   varnite_ui_tests --picture OUT.bmp [help|about]   saves a picture of the window
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -160,8 +161,67 @@ const std::map<std::string, std::function<void()>>& Cases() {
 }  // namespace
 }  // namespace varnite::ui
 
+namespace varnite::ui {
+namespace {
+
+// Saves what the screen shows of the window, title bar included, as a 24-bit BMP.
+void SaveWindowPicture(HWND window, const char* path) {
+  RECT rc;
+  GetWindowRect(window, &rc);
+  const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
+  GdiFlush();
+  const DWORD stride = ((width * 3 + 3) / 4) * 4, size = stride * height;
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + size;
+  std::FILE* out = std::fopen(path, "wb");
+  Check(out != nullptr, std::string("can write ") + path);
+  std::fwrite(&file, sizeof file, 1, out);
+  std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
+  std::fwrite(bits, size, 1, out);
+  std::fclose(out);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+// For the README: the window at start, or with a panel open.
+int Pose(const char* path, const char* panel) {
+  Varnite app;
+  if (panel && std::strcmp(panel, "help") == 0) app.Click(IDC_CMD_HELP);
+  if (panel && std::strcmp(panel, "about") == 0) app.Click(IDC_CMD_ABOUT);
+  Sleep(1500);
+  SaveWindowPicture(app.window(), path);
+  return 0;
+}
+
+}  // namespace
+}  // namespace varnite::ui
+
 int main(int argc, char** argv) {
   using namespace varnite::ui;
+  if (argc >= 3 && std::strcmp(argv[1], "--picture") == 0) {
+    try {
+      return Pose(argv[2], argc >= 4 ? argv[3] : nullptr);
+    } catch (const CheckFailure& failure) {
+      std::fprintf(stderr, "%s\n", failure.what.c_str());
+      return 1;
+    }
+  }
   if (argc == 2 && std::strcmp(argv[1], "--list") == 0) {
     for (const auto& entry : Cases()) std::printf("%s\n", entry.first.c_str());
     return 0;
