@@ -82,6 +82,15 @@ HFONT CreateHelpFont() {
                      VARIABLE_PITCH | FF_ROMAN, face);
 }
 
+// The panels are read-only, so they have no use for the Tab key; without this a multi-line
+// edit keeps Tab for itself and the keyboard user could not leave a shown panel.
+LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  LRESULT result = CallWindowProcW(original, hwnd, message, wParam, lParam);
+  if (message == WM_GETDLGCODE) result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+  return result;
+}
+
 std::wstring WindowText(HWND hwnd) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
   int length = GetWindowTextW(hwnd, &text[0], static_cast<int>(text.size()));
@@ -223,6 +232,10 @@ void Win32MainWindow::CreateControls() {
                                               ? helpFont_
                                               : uiFont),
                  FALSE);
+    if (spec.kind != Kind::Button && spec.kind != Kind::Label) {
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PanelProc));
+    }
     controls_[static_cast<int>(spec.control)] = hwnd;
   }
 }

@@ -149,11 +149,225 @@ void WriteFailureKeepsRunning() {
   RemovePath(kDummyFile);
 }
 
+// ---- The cue sheet button ----
+
+const std::string kSheet =
+    "FILE \"album.bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\n"
+    "  TRACK 02 AUDIO\r\n    INDEX 01 10:00:00\r\n";
+// What one run appends after track 02, written out in full.
+const std::string kAppended =
+    "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\nTrack 03 Audio\r\nPregap 00:10:00\r\n"
+    "Index 01 00:00:00\r\n"
+    "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\nTrack 04 mode1/2352\r\nIndex 01 00:00:00\r\n"
+    "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\nTrack 05 mode2/2352\r\nIndex 01 00:00:00\r\n";
+
+std::wstring FreshSheet(const std::wstring& folder, const std::string& bytes) {
+  CreateDirectoryW(folder.c_str(), nullptr);
+  std::wstring path = folder + L"\\album.cue";
+  RemovePath(path);
+  WriteFileBytes(path, bytes);
+  return path;
+}
+
+void AppendsThreeTracks(const std::wstring& folder) {
+  const std::wstring path = FreshSheet(folder, kSheet);
+  Varnite app;
+  app.Click(IDC_CMD_EDIT);
+  app.ChooseFile(path);
+  for (const wchar_t* number : {L"03", L"04", L"05"}) {
+    MessageBoxView box = app.WaitForMessageBox();
+    CheckEq(app.Text(IDC_LBL_CUESHEET), path, "the label shows the chosen path");
+    CheckEq(box.text, std::wstring(L"Track ") + number + L" has been added", "track box");
+    CheckEq(box.title, L"Varnite", "track box title");
+    Check(box.icon == BoxIcon::None, "a track box has no icon");
+    app.CloseMessageBox(box);
+  }
+  app.ExpectMessageBox(L"Now Record The Image Back To CD Using The Same Cue Sheet",
+                       BoxIcon::Information);
+  app.WaitForNoDialog();
+  CheckEq(app.Text(IDC_LBL_CUESHEET), L"Protection Tracks Have Been Added", "label at the end");
+  Check(ReadFileBytes(path) == kSheet + kAppended,
+        "the cue sheet holds its own bytes and then the three protection tracks");
+}
+
+void CueSheetAppend() { AppendsThreeTracks(L"C:\\Cue Sheets"); }
+
+// A folder whose name no ANSI code page holds all of: "Müsik Диск ♫".
+void CueSheetUnicodeFolder() {
+  AppendsThreeTracks(L"C:\\M\u00FCsik \u0414\u0438\u0441\u043A \u266B");
+}
+
+void CueSheetCancel() {
+  const std::wstring path = FreshSheet(L"C:\\Cue Sheets", kSheet);
+  Varnite app;
+  app.Click(IDC_CMD_EDIT);
+  app.CancelFileDialog();
+  app.ExpectMessageBox(L"Please Select A Cue Sheet", BoxIcon::Stop);
+  app.WaitForNoDialog();
+  CheckEq(app.Text(IDC_LBL_CUESHEET), L"There Was No CueSheet Selected", "label after a cancel");
+  Check(ReadFileBytes(path) == kSheet, "the cue sheet is untouched");
+}
+
+void CueSheetReadOnly() {
+  const std::wstring path = FreshSheet(L"C:\\Cue Sheets", kSheet);
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  Varnite app;
+  app.Click(IDC_CMD_EDIT);
+  app.ChooseFile(path);
+  app.ExpectMessageBox(L"Err#: 70 - Permission denied", BoxIcon::None);
+  app.ExpectMessageBox(L"Err#: 70 - Permission denied", BoxIcon::None);
+  app.ExpectMessageBox(
+      L"The Cue Sheet Could Not Be Edited.\r\nErr#: 70 - Permission denied\r\n\r\n"
+      L"No Protection Tracks Were Added.",
+      BoxIcon::Stop);
+  app.WaitForNoDialog();
+  Check(app.Running(), "the program is still running");
+  CheckEq(app.Text(IDC_LBL_CUESHEET), path, "the label is left as it was");
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  Check(ReadFileBytes(path) == kSheet, "the cue sheet is untouched");
+}
+
+void CueSheetTooManyTracks() {
+  const std::string sheet = "FILE \"a.bin\" BINARY\r\n  TRACK 98 AUDIO\r\n    INDEX 01 00:00:00\r\n";
+  const std::wstring path = FreshSheet(L"C:\\Cue Sheets", sheet);
+  Varnite app;
+  app.Click(IDC_CMD_EDIT);
+  app.ChooseFile(path);
+  app.ExpectMessageBox(
+      L"This Cue Sheet Already Has Too Many Tracks To Take The Three Protection Tracks.\r\n"
+      L"Its Last Track Is 98 And A CD Holds No More Than 99.\r\n\r\n"
+      L"Nothing Was Added To The Cue Sheet.",
+      BoxIcon::Stop);
+  app.WaitForNoDialog();
+  Check(ReadFileBytes(path) == sheet, "the cue sheet is untouched");
+}
+
+// ---- The About and Help panels ----
+
+struct Toggle {
+  int button, panel, label;
+  const wchar_t* hidden;
+  const wchar_t* shown;
+  const wchar_t* reply;
+};
+const Toggle kAbout{IDC_CMD_ABOUT, IDC_TXT_ABOUT, IDC_LBL_ABOUT, L"About Varnite", L"Hide About",
+                    L"Thankyou, You Are Very Kind"};
+const Toggle kHelp{IDC_CMD_HELP, IDC_TXT_HELP, IDC_LBL_HELP, L"Help Please", L"Hide Help",
+                   L"See Its Easy Huh ?"};
+const int kLabels[] = {IDC_LBL_CREATE, IDC_LBL_CUESHEET, IDC_LBL_HELP, IDC_LBL_ABOUT};
+const int kButtons[] = {IDC_CMD_CREATE, IDC_CMD_EDIT, IDC_CMD_HELP, IDC_CMD_ABOUT};
+
+// The control a user sees at the middle of `id`: the topmost visible child there.
+HWND SeenAt(Varnite& app, int id) {
+  RECT rc = app.ClientRectOf(id);
+  POINT middle = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+  return ChildWindowFromPointEx(app.window(), middle, CWP_SKIPINVISIBLE);
+}
+
+void WaitForCaption(Varnite& app, int id, const wchar_t* text) {
+  const DWORD start = GetTickCount();
+  while (app.Text(id) != text && GetTickCount() - start < 5000) Sleep(25);
+  CheckEq(app.Text(id), text, "caption of " + std::to_string(id));
+}
+
+void CheckShown(Varnite& app, const Toggle& t) {
+  WaitForCaption(app, t.button, t.shown);
+  Check(app.Visible(t.panel), "the panel is shown");
+  CheckEq(app.Text(t.label), t.reply, "the label holds the reply underneath");
+  for (int label : kLabels) Check(SeenAt(app, label) == app.Control(t.panel) ||
+                                  SeenAt(app, label) != app.Control(label),
+                                  "a shown panel covers label " + std::to_string(label));
+  for (int button : kButtons) Check(SeenAt(app, button) == app.Control(button),
+                                    "no panel covers button " + std::to_string(button));
+}
+
+void CheckHidden(Varnite& app, const Toggle& t) {
+  WaitForCaption(app, t.button, t.hidden);
+  Check(!app.Visible(t.panel), "the panel is hidden");
+  CheckEq(app.Text(t.label), t.reply, "the label shows the reply");
+}
+
+void PanelToggles(const Toggle& t, const Toggle& other) {
+  Varnite app;
+  const std::wstring otherLabel = app.Text(other.label);
+  app.Click(t.button);
+  CheckShown(app, t);
+  app.Click(t.button);
+  CheckHidden(app, t);
+  Check(SeenAt(app, t.label) == app.Control(t.label), "the label is visible again");
+  CheckEq(app.Text(other.button), other.hidden, "the other toggle is untouched");
+  CheckEq(app.Text(other.label), otherLabel, "the other label is untouched");
+  Check(!app.Visible(other.panel), "the other panel stays hidden");
+}
+
+void AboutToggle() { PanelToggles(kAbout, kHelp); }
+void HelpToggle() { PanelToggles(kHelp, kAbout); }
+
+void BothPanelsAndKeyboard() {
+  Varnite app;
+  // Space on the focused button works as a click: tab to "Help Please", press space.
+  CheckFocusOn(app, IDC_CMD_CREATE, "at start");
+  app.PressKey(VK_TAB);
+  CheckFocusOn(app, IDC_CMD_HELP, "after one tab");
+  app.PressKey(VK_SPACE);
+  CheckShown(app, kHelp);
+  app.Click(IDC_CMD_ABOUT);
+  CheckShown(app, kAbout);
+  Check(app.Visible(IDC_TXT_HELP), "both panels are shown");
+  // With both shown, the tab cycle takes in the help panel after "CueSheet", then the
+  // about panel.
+  CheckFocusOn(app, IDC_CMD_ABOUT, "after a click on About");
+  const int cycle[] = {IDC_CMD_EDIT, IDC_TXT_HELP, IDC_TXT_ABOUT, IDC_CMD_CREATE, IDC_CMD_HELP,
+                       IDC_CMD_ABOUT};
+  for (int id : cycle) {
+    app.PressKey(VK_TAB);
+    HWND expected = app.Control(id);
+    const DWORD start = GetTickCount();
+    while (app.Focus() != expected && GetTickCount() - start < 5000) Sleep(25);
+    Check(app.Focus() == expected, "tab reaches control " + std::to_string(id));
+  }
+  // Hiding one leaves the other shown and its caption as it was.
+  app.Click(IDC_CMD_HELP);
+  CheckHidden(app, kHelp);
+  Check(app.Visible(IDC_TXT_ABOUT), "the about panel stays shown");
+  CheckEq(app.Text(IDC_CMD_ABOUT), L"Hide About", "the about caption stays");
+}
+
+void HelpScrollsToItsLastLine() {
+  Varnite app;
+  app.Click(IDC_CMD_HELP);
+  CheckShown(app, kHelp);
+  HWND help = app.Control(IDC_TXT_HELP);
+  const std::wstring text = app.Text(help);
+  const std::wstring last = L"       CD HAVE ALREADY BEEN WRITTEN !! \r\n";
+  Check(text.size() > last.size() && text.compare(text.size() - last.size(), last.size(), last) == 0,
+        "the help text ends with its last line");
+  DWORD_PTR first = 0;
+  SendMessageTimeoutW(help, EM_GETFIRSTVISIBLELINE, 0, 0, SMTO_ABORTIFHUNG, 5000, &first);
+  CheckEq(static_cast<long>(first), 0, "the help text starts at its top");
+  PostMessageW(help, WM_VSCROLL, SB_BOTTOM, 0);
+  const DWORD start = GetTickCount();
+  do {
+    Sleep(50);
+    SendMessageTimeoutW(help, EM_GETFIRSTVISIBLELINE, 0, 0, SMTO_ABORTIFHUNG, 5000, &first);
+  } while (first == 0 && GetTickCount() - start < 5000);
+  Check(first > 0, "the scroll bar brings the last lines into view");
+}
+
 const std::map<std::string, std::function<void()>>& Cases() {
   static const std::map<std::string, std::function<void()>> cases = {
       {"start_up_state", StartUpState},
       {"create_modify_cycles", CreateModifyCycles},
       {"write_failure_keeps_running", WriteFailureKeepsRunning},
+      {"cuesheet_append", CueSheetAppend},
+      {"cuesheet_unicode_folder", CueSheetUnicodeFolder},
+      {"cuesheet_cancel", CueSheetCancel},
+      {"cuesheet_read_only", CueSheetReadOnly},
+      {"cuesheet_too_many_tracks", CueSheetTooManyTracks},
+      {"about_toggle", AboutToggle},
+      {"help_toggle", HelpToggle},
+      {"both_panels_and_keyboard", BothPanelsAndKeyboard},
+      {"help_scrolls_to_its_last_line", HelpScrollsToItsLastLine},
   };
   return cases;
 }
