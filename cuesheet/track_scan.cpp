@@ -1,7 +1,11 @@
 #include "cuesheet/track_scan.h"
 
-#include <array>
+#include <algorithm>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace varnite {
 namespace {
@@ -12,20 +16,32 @@ constexpr std::size_t kBlockSize = 256 * 1024;
 // many cue sheets indent with tabs.
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Characters that end an unquoted field, and those that end a quoted one (a line end
-// ends even an unterminated quote, so one broken line cannot swallow the tracks after it).
-constexpr std::array<bool, 256> MakeTable(bool withComma, bool withQuote) {
-  std::array<bool, 256> table{};
-  table['\r'] = table['\n'] = true;
-  table[','] = withComma;
-  table['"'] = withQuote;
-  return table;
-}
-constexpr auto kEndsUnquoted = MakeTable(true, false);
-constexpr auto kEndsQuoted = MakeTable(false, true);
+// The characters that end a field: a comma or a line end for an unquoted field; the
+// closing quote or a line end for a quoted one (a line end ends even an unterminated quote,
+// so one broken line cannot swallow the tracks after it).
+struct Stops {
+  char a, b, c;
+  bool Match(char x) const { return x == a || x == b || x == c; }
+};
+constexpr Stops kEndsUnquoted{',', '\r', '\n'};
+constexpr Stops kEndsQuoted{'"', '\r', '\n'};
 
-inline bool Ends(const std::array<bool, 256>& table, char c) {
-  return table[static_cast<unsigned char>(c)];
+// The first of the three characters in [p, end), or end. Sixteen bytes at a time where
+// the compiler offers SSE2: most of a cue sheet's bytes are passed over here.
+const char* FindStop(const char* p, const char* end, const Stops& stops) {
+#if defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
+  const __m128i a = _mm_set1_epi8(stops.a), b = _mm_set1_epi8(stops.b),
+                c = _mm_set1_epi8(stops.c);
+  while (end - p >= 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int mask = _mm_movemask_epi8(_mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(x, a), _mm_cmpeq_epi8(x, b)), _mm_cmpeq_epi8(x, c)));
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#endif
+  while (p != end && !stops.Match(*p)) ++p;
+  return p;
 }
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -109,7 +125,7 @@ void FieldReader::ConsumeLineEnd() {
 // consumes the delimiter.
 void FieldReader::SkipToDelimiter() {
   for (;;) {
-    while (pos_ != end_ && !Ends(kEndsUnquoted, *pos_)) ++pos_;
+    pos_ = FindStop(pos_, end_, kEndsUnquoted);
     if (pos_ != end_) break;
     if (!Fill()) return;
   }
@@ -130,13 +146,15 @@ FieldHead FieldReader::ReadField() {
   }
   const bool quoted = (*pos_ == '"');
   if (quoted) ++pos_;
-  const auto& ends = quoted ? kEndsQuoted : kEndsUnquoted;
+  const Stops& ends = quoted ? kEndsQuoted : kEndsUnquoted;
   for (;;) {
-    // Keep the first eight characters, then run to the delimiter without copying.
-    while (pos_ != end_ && field.length < FieldHead::kKept && !Ends(ends, *pos_)) {
-      field.text[field.length++] = *pos_++;
-    }
-    while (pos_ != end_ && !Ends(ends, *pos_)) ++pos_;
+    // Find the delimiter, keeping no more than the first eight characters on the way.
+    const char* stop = FindStop(pos_, end_, ends);
+    const std::size_t take = std::min(static_cast<std::size_t>(stop - pos_),
+                                      FieldHead::kKept - field.length);
+    std::memcpy(field.text + field.length, pos_, take);
+    field.length += take;
+    pos_ = stop;
     if (pos_ != end_) break;
     if (!Fill()) return field;  // the file ends the field
   }
