@@ -44,6 +44,8 @@ const char* FindStop(const char* p, const char* end, const Stops& stops) {
   return p;
 }
 
+// Bytes outside ASCII are kept as they are and never match: only ASCII letters, digits,
+// signs and blanks take part in the test and the number, whatever the code page.
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace
@@ -59,6 +61,8 @@ bool IsTrackRecord(const FieldHead& field) {
 
 std::int32_t TrackNumberOf(const FieldHead& field) {
   // Characters 7 and 8, counting from 1: only 7 if the field has seven, none if fewer.
+  // Blanks, then an optional sign, at least one digit, then blanks; nothing else is a
+  // number here, so "1." and ".5" are conversion failures like "AB".
   const char* p = field.text + 6;
   const char* end = field.text + (field.length > 6 ? field.length : 6);
   while (p != end && IsBlank(*p)) ++p;
