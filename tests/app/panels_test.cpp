@@ -18,6 +18,7 @@ struct ToggleCase {
   const char* shown;
   const char* reply;
 };
+void PrintTo(const ToggleCase& c, std::ostream* os) { *os << c.name; }
 
 const ToggleCase kToggles[] = {
     {"About", cmdAbout_Click, Control::cmdAbout, Control::txtAbout, Control::lblAbout,

@@ -62,6 +62,7 @@ struct EditCase {
   std::vector<std::string> numbers;
   std::string appended;
 };
+void PrintTo(const EditCase& c, std::ostream* os) { *os << c.what; }
 
 class CueSheetEdit : public ::testing::TestWithParam<EditCase> {};
 
@@ -131,6 +132,7 @@ struct RefusalCase {
   std::string sheet;
   std::string message;
 };
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.what; }
 
 class CueSheetRefusal : public ::testing::TestWithParam<RefusalCase> {};
 
@@ -201,6 +203,7 @@ struct FaultCase {
   std::vector<std::string> boxes;  // after the dialog and the label
   std::size_t appendedBytes;
 };
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.what; }
 
 class CueSheetFault : public ::testing::TestWithParam<FaultCase> {};
 

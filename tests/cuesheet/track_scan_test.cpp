@@ -35,6 +35,7 @@ struct ScanCase {
   std::string text;
   std::optional<std::int32_t> expected;  // nullopt: a number that is not a number
 };
+void PrintTo(const ScanCase& c, std::ostream* os) { *os << c.what; }
 
 class TrackScan : public ::testing::TestWithParam<ScanCase> {};
 

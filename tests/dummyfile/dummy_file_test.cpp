@@ -38,6 +38,7 @@ struct FormCase {
   std::string line3;
   std::size_t xLines;
 };
+void PrintTo(const FormCase& c, std::ostream* os) { *os << c.name; }
 
 class DummyFileForm : public ::testing::TestWithParam<FormCase> {};
 
