@@ -199,12 +199,12 @@ LRESULT Win32MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
 
 void Win32MainWindow::CreateControls() {
   HFONT uiFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  for (const ControlSpec& spec : kControls) {
+  for (const ControlSpec& row : kControls) {
     const wchar_t* cls = L"BUTTON";
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
-    std::wstring text = spec.text ? spec.text : L"";
-    switch (spec.kind) {
+    std::wstring text = row.text ? row.text : L"";
+    switch (row.kind) {
       case Kind::Button:
         style |= WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
         break;
@@ -218,25 +218,25 @@ void Win32MainWindow::CreateControls() {
         // Read-only: the texts are fixed and nothing ever reads them back.
         cls = L"EDIT";
         style |= WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
-        if (spec.kind == Kind::ScrollingPanel) style |= WS_VSCROLL;
+        if (row.kind == Kind::ScrollingPanel) style |= WS_VSCROLL;
         exStyle = WS_EX_CLIENTEDGE;
-        text = Utf8ToWide(spec.control == Control::txtHelp ? kHelpText : kAboutText);
+        text = Utf8ToWide(row.control == Control::txtHelp ? kHelpText : kAboutText);
         break;
     }
-    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), style, spec.x, spec.y, spec.width,
-                                spec.height, hwnd_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), style, row.x, row.y, row.width,
+                                row.height, hwnd_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
                                 instance_, nullptr);
     SendMessageW(hwnd, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(spec.control == Control::txtHelp && helpFont_
+                 reinterpret_cast<WPARAM>(row.control == Control::txtHelp && helpFont_
                                               ? helpFont_
                                               : uiFont),
                  FALSE);
-    if (spec.kind != Kind::Button && spec.kind != Kind::Label) {
+    if (row.kind != Kind::Button && row.kind != Kind::Label) {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PanelProc));
     }
-    controls_[static_cast<int>(spec.control)] = hwnd;
+    controls_[static_cast<int>(row.control)] = hwnd;
   }
 }
 
