@@ -92,6 +92,17 @@ void StartUpState() {
   }
 }
 
+// Once the last box of a click is closed: the dummy file's bytes and the row's captions.
+void CheckAfterClick(Varnite& app, const std::string& form, long size, const wchar_t* button,
+                     const wchar_t* label) {
+  app.WaitForNoDialog();
+  const std::string bytes = ReadFileBytes(kDummyFile);
+  CheckEq(static_cast<long>(bytes.size()), size, "size of C:\\Varnite.PSX");
+  Check(bytes == form, "C:\\Varnite.PSX holds the expected form byte for byte");
+  CheckEq(app.Text(IDC_CMD_CREATE), button, "button caption");
+  CheckEq(app.Text(IDC_LBL_CREATE), label, "label text");
+}
+
 void ExpectCreate(Varnite& app) {
   app.Click(IDC_CMD_CREATE);
   MessageBoxView first = app.WaitForMessageBox();
@@ -103,21 +114,13 @@ void ExpectCreate(Varnite& app) {
   Check(before != DummyFileFullForm(), "nothing is written before the announcement is closed");
   app.CloseMessageBox(first);
   app.ExpectMessageBox(L"Dummy File Created On Drive C:", BoxIcon::Information);
-  app.WaitForNoDialog();
-  Check(ReadFileBytes(kDummyFile) == DummyFileFullForm(), "C:\\Varnite.PSX holds the full form");
-  CheckEq(static_cast<long>(ReadFileBytes(kDummyFile).size()), 2352, "full form size");
-  CheckEq(app.Text(IDC_CMD_CREATE), L"Modify", "button after create");
-  CheckEq(app.Text(IDC_LBL_CREATE), L"Hit Modify Once The CD Is Recording", "label after create");
+  CheckAfterClick(app, DummyFileFullForm(), 2352, L"Modify", L"Hit Modify Once The CD Is Recording");
 }
 
 void ExpectModify(Varnite& app) {
   app.Click(IDC_CMD_CREATE);
   app.ExpectMessageBox(L"The Dummy File Has Been Modified", BoxIcon::Information);
-  app.WaitForNoDialog();
-  Check(ReadFileBytes(kDummyFile) == DummyFileShortForm(), "C:\\Varnite.PSX holds the short form");
-  CheckEq(static_cast<long>(ReadFileBytes(kDummyFile).size()), 482, "short form size");
-  CheckEq(app.Text(IDC_CMD_CREATE), L"Create File", "button after modify");
-  CheckEq(app.Text(IDC_LBL_CREATE), L"Ready To Create File Again", "label after modify");
+  CheckAfterClick(app, DummyFileShortForm(), 482, L"Create File", L"Ready To Create File Again");
 }
 
 void CreateModifyCycles() {
