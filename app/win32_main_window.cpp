@@ -232,7 +232,7 @@ void Win32MainWindow::CreateControls() {
                                               ? helpFont_
                                               : uiFont),
                  FALSE);
-    if (row.kind != Kind::Button && row.kind != Kind::Label) {
+    if (row.kind == Kind::Panel || row.kind == Kind::ScrollingPanel) {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PanelProc));
     }

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "fileio/utf.h"
 #include "resources/resource.h"
 
 namespace varnite::ui {
@@ -100,17 +101,7 @@ const char* IconName(BoxIcon icon) {
 
 }  // namespace
 
-std::string Narrow(const std::wstring& text) {
-  std::string out;
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                              0, nullptr, nullptr);
-  out.resize(static_cast<std::size_t>(n));
-  if (n > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n,
-                        nullptr, nullptr);
-  }
-  return out;
-}
+std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
 
 void Check(bool condition, const std::string& what) {
   if (!condition) throw CheckFailure{what};
