@@ -6,9 +6,8 @@
 #include <exception>
 #include <vector>
 
-#include "app/panels.h"
-#include "cuesheet/protection_tracks.h"
-#include "dummyfile/create_control.h"
+#include "app/event_wiring.h"
+#include "window/panels.h"
 #include "fileio/operation_error.h"
 #include "fileio/utf.h"
 #include "resources/resource.h"
@@ -101,7 +100,9 @@ std::wstring WindowText(HWND hwnd) {
 }  // namespace
 
 Win32MainWindow::Win32MainWindow(HINSTANCE instance, FileSystem& files)
-    : instance_(instance), files_(files) {}
+    : instance_(instance), files_(files) {
+  WireClickHandlers(dispatcher_, *this, files_);
+}
 
 Win32MainWindow::~Win32MainWindow() {
   if (backgroundBrush_) DeleteObject(backgroundBrush_);
@@ -241,23 +242,13 @@ void Win32MainWindow::CreateControls() {
 }
 
 void Win32MainWindow::OnCommand(int id) {
+  const ControlSpec* row = nullptr;
+  for (const ControlSpec& spec : kControls) {
+    if (spec.id == id) row = &spec;
+  }
+  if (!row) return;
   try {
-    switch (id) {
-      case IDC_CMD_CREATE:
-        cmdCreate_Click(*this, files_);
-        break;
-      case IDC_CMD_EDIT:
-        cmdEdit_Click(*this, files_);
-        break;
-      case IDC_CMD_HELP:
-        cmdHelp_Click(*this);
-        break;
-      case IDC_CMD_ABOUT:
-        cmdAbout_Click(*this);
-        break;
-      default:
-        break;
-    }
+    dispatcher_.Click(row->control);
   } catch (const OperationError& error) {
     // A failure no handler expected: say what it was and end, as nothing can be trusted.
     ShowMessage({"Run-time error '" + std::to_string(error.code()) + "':\r\n\r\n" +

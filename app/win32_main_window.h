@@ -10,7 +10,8 @@
 
 #include <string>
 
-#include "app/main_window.h"
+#include "window/dispatch.h"
+#include "window/main_window.h"
 #include "fileio/file_system.h"
 
 namespace varnite {
@@ -53,6 +54,7 @@ class Win32MainWindow final : public MainWindow {
   HBRUSH backgroundBrush_ = nullptr;
   HFONT helpFont_ = nullptr;
   std::wstring chosenPath_;
+  Dispatcher dispatcher_;
 };
 
 }  // namespace varnite

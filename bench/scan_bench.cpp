@@ -10,6 +10,7 @@
 
 #include "cuesheet/track_scan.h"
 #include "fileio/operation_error.h"
+#include "window/main_window.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
     std::printf("throughput: %.0f MB/s (%.1f MB)\n", seconds > 0 ? megabytes / seconds : 0.0, megabytes);
     std::printf("peak memory: %ld KiB\n", usage.ru_maxrss);
   } catch (const varnite::OperationError& error) {
-    std::printf("error %s\n", varnite::FormatErrorLine(error).c_str());
+    std::printf("error %s\n", varnite::FormatErrorLine(error.code(), error.description()).c_str());
     return 1;
   }
   return 0;

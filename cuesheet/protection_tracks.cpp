@@ -28,7 +28,7 @@ class RetryRule final : public StepFailureHandler {
   explicit RetryRule(MainWindow& window) : window_(window) {}
   void OnStepFailure(const OperationError& error, int failures) override {
     if (failures >= kAttemptsPerStep) throw EditAbandoned{error};
-    window_.ShowMessage({FormatErrorLine(error), MessageIcon::None});
+    window_.ShowMessage({FormatErrorLine(error.code(), error.description()), MessageIcon::None});
   }
 
  private:
@@ -129,7 +129,7 @@ void cmdEdit_Click(MainWindow& window, FileSystem& files) {
     }
   } catch (const EditAbandoned& abandoned) {
     std::string text = "The Cue Sheet Could Not Be Edited.\r\n" +
-                       FormatErrorLine(abandoned.error) + "\r\n\r\n";
+                       FormatErrorLine(abandoned.error.code(), abandoned.error.description()) + "\r\n\r\n";
     text += added.empty() ? std::string("No Protection Tracks Were Added.")
                           : "Protection Tracks Added Before The Failure: " + JoinNumbers(added) + ".";
     if (written > 0) {

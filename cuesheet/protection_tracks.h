@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/main_window.h"
+#include "window/main_window.h"
 #include "cuesheet/step_retry.h"
 #include "fileio/file_system.h"
 

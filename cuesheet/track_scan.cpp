@@ -50,6 +50,8 @@ char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' +
 
 }  // namespace
 
+OperationError MakeTypeMismatchError() { return {13, "Type mismatch"}; }
+
 bool IsTrackRecord(const FieldHead& field) {
   static constexpr char kTrack[] = "TRACK";
   if (field.length < 5) return false;

@@ -21,6 +21,8 @@ struct FieldHead {
 };
 
 bool IsTrackRecord(const FieldHead& field);
+// The failure raised when a track record's number is not a number.
+OperationError MakeTypeMismatchError();
 // The number in characters 7 and 8 of a track record; throws the type-mismatch error when
 // they are not a number.
 std::int32_t TrackNumberOf(const FieldHead& field);

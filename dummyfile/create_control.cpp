@@ -17,7 +17,7 @@ void Inform(MainWindow& window, const char* text) {
 // as they were, and another click tries again once the cause is fixed.
 void ReportWriteFailure(MainWindow& window, const OperationError& error) {
   window.ShowMessage({std::string("The Dummy File Could Not Be Written To C:\\\r\n\r\n") +
-                          FormatErrorLine(error),
+                          FormatErrorLine(error.code(), error.description()),
                       MessageIcon::Critical});
 }
 

@@ -2,7 +2,7 @@
 // the short form once recording has begun. Its caption is its only state.
 #pragma once
 
-#include "app/main_window.h"
+#include "window/main_window.h"
 #include "fileio/file_system.h"
 
 namespace varnite {

@@ -24,10 +24,4 @@ OperationError MakeFileError(FileFault fault) {
   return {57, "Device I/O error"};
 }
 
-OperationError MakeTypeMismatchError() { return {13, "Type mismatch"}; }
-
-std::string FormatErrorLine(const OperationError& error) {
-  return "Err#: " + std::to_string(error.code()) + " - " + error.description();
-}
-
 }  // namespace varnite

@@ -1,5 +1,5 @@
 // Failures the user is told about, as a run-time error number and a description
-// ("Err#: 53 - File not found"), and the mapping from the platform's file errors.
+// (53, "File not found"), and the mapping from the platform's file errors.
 #pragma once
 
 #include <stdexcept>
@@ -31,11 +31,5 @@ enum class FileFault {
 };
 
 OperationError MakeFileError(FileFault fault);
-
-// The failure raised when a track number in a cue sheet is not a number.
-OperationError MakeTypeMismatchError();
-
-// "Err#: <code> - <description>", the one form every reported failure takes.
-std::string FormatErrorLine(const OperationError& error);
 
 }  // namespace varnite

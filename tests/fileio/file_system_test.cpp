@@ -4,7 +4,9 @@
 
 #include <filesystem>
 
+#include "cuesheet/track_scan.h"
 #include "fileio/operation_error.h"
+#include "window/main_window.h"
 #include "tests/support/test_files.h"
 
 #ifdef _WIN32
@@ -129,8 +131,9 @@ TEST(RealFiles, AFullDiskIsReportedAsSuch) {
 #endif
 
 TEST(ErrorLine, HasTheFixedForm) {
-  EXPECT_EQ(FormatErrorLine(MakeFileError(FileFault::NotFound)), "Err#: 53 - File not found");
-  EXPECT_EQ(FormatErrorLine(MakeTypeMismatchError()), "Err#: 13 - Type mismatch");
+  const OperationError mismatch = MakeTypeMismatchError();
+  EXPECT_EQ(FormatErrorLine(mismatch.code(), mismatch.description()), "Err#: 13 - Type mismatch");
+  EXPECT_EQ(FormatErrorLine(53, "File not found"), "Err#: 53 - File not found");
 }
 
 }  // namespace

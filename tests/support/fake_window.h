@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
+#include "window/main_window.h"
 
 namespace varnite::testing {
 

@@ -1,4 +1,4 @@
-// Real files for tests: a scratch folder, and the shared real-world cue sheets.
+// Real files for tests: a scratch folder, and the real-world cue sheets in tests/data.
 #pragma once
 
 #include <string>
@@ -9,7 +9,7 @@ namespace varnite::testing {
 std::string ScratchDir(const std::string& name);
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
-// The folder of real-world cue sheets written by others, beside the checkout.
+// The folder of real-world cue sheets written by others (tests/data/cuesheets).
 std::string CueSheetsDir();
 std::string JoinPath(const std::string& dir, const std::string& name);
 // A test name made of a description: letters and digits kept, the rest as underscores.

@@ -1,7 +1,7 @@
 // The About and Help buttons: each shows or hides its panel and answers in its label.
 #pragma once
 
-#include "app/main_window.h"
+#include "window/main_window.h"
 
 namespace varnite {
 

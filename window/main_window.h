@@ -25,6 +25,9 @@ enum class Control {
 
 enum class MessageIcon { None, Information, Critical };
 
+// "Err#: <code> - <description>", the one form in which a failure is shown to the user.
+std::string FormatErrorLine(int code, const std::string& description);
+
 struct Message {
   std::string text;
   MessageIcon icon = MessageIcon::None;

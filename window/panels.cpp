@@ -1,4 +1,4 @@
-#include "app/panels.h"
+#include "window/panels.h"
 
 namespace varnite {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/panels.h"
+#include "window/panels.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,0 +1,70 @@
+#include "window/dispatch.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "app/event_wiring.h"
+#include "tests/support/fake_window.h"
+#include "tests/support/memory_file_system.h"
+
+namespace varnite {
+namespace {
+
+// Which handler each click runs, told by the first thing the handler does.
+TEST(EventWiring, EachButtonRunsItsOwnHandlerAndNothingElseIsWired) {
+  const struct {
+    Control control;
+    bool wired;
+    const char* firstEvent;
+  } rows[] = {
+      {Control::cmdCreate, true, "box[info|Varnite] This Will Create One Essential File On C:\\"},
+      {Control::cmdEdit, true, "dialog"},
+      {Control::cmdHelp, true, "show txtHelp"},
+      {Control::cmdAbout, true, "show txtAbout"},
+      {Control::lblCreate, false, nullptr},
+      {Control::txtHelp, false, nullptr},
+  };
+  for (const auto& row : rows) {
+    testing::FakeWindow window;
+    testing::MemoryFileSystem files;
+    Dispatcher dispatcher;
+    WireClickHandlers(dispatcher, window, files);
+    EXPECT_EQ(dispatcher.Click(row.control), row.wired) << testing::ControlName(row.control);
+    if (row.wired) {
+      ASSERT_FALSE(window.events.empty()) << testing::ControlName(row.control);
+      EXPECT_EQ(window.events.front(), row.firstEvent);
+    } else {
+      EXPECT_THAT(window.events, ::testing::IsEmpty());
+    }
+  }
+}
+
+// A handler's boxes pump messages, so a queued second click or a drop arrives while the
+// first handler is still running: it must be dropped, and taken again once it is done.
+TEST(Dispatcher, TakesNoCommandWhileOneRunsAndRecoversFromAFailure) {
+  Dispatcher dispatcher;
+  int helpRuns = 0;
+  std::vector<bool> takenMeanwhile;
+  dispatcher.Bind(Control::cmdHelp, [&] { ++helpRuns; });
+  dispatcher.Bind(Control::cmdCreate, [&] {
+    takenMeanwhile.push_back(dispatcher.Click(Control::cmdCreate));
+    takenMeanwhile.push_back(dispatcher.Click(Control::cmdHelp));
+    takenMeanwhile.push_back(dispatcher.Run([&] { ++helpRuns; }));
+  });
+  dispatcher.Bind(Control::cmdAbout, [] { throw std::runtime_error("handler failed"); });
+
+  EXPECT_TRUE(dispatcher.Click(Control::cmdCreate));
+  EXPECT_THAT(takenMeanwhile, ::testing::ElementsAre(false, false, false));
+  EXPECT_EQ(helpRuns, 0);
+  EXPECT_FALSE(dispatcher.Busy());
+
+  EXPECT_THROW(dispatcher.Click(Control::cmdAbout), std::runtime_error);
+  EXPECT_FALSE(dispatcher.Busy());
+  EXPECT_TRUE(dispatcher.Click(Control::cmdHelp));
+  EXPECT_EQ(helpRuns, 1);
+}
+
+}  // namespace
+}  // namespace varnite
