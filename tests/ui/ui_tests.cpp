@@ -359,6 +359,15 @@ void HelpScrollsToItsLastLine() {
 }
 
 // ---- DLLs planted beside the exe ----
+//
+// Windows looks for a DLL loaded by bare name in the exe's folder first, and Varnite runs
+// with administrator rights. What Wine (8.0) can show of the hardening is the run-time
+// part: a bare-name load made inside Varnite after start. So this case makes one, from a
+// thread of its own, rather than waiting for Varnite to load something. Wine cannot show
+// the load-time part: it ignores DependentLoadFlags (a DLL planted under the name of one a
+// system DLL imports is loaded at start all the same). Nor does the run-time part reach the
+// DLLs that Wine's own DLLs delay-load after start (msimg32, ole32): Wine resolves those
+// through the process's first search path, which starts with the exe's folder.
 
 // A folder like Downloads, where Varnite is started from among other people's files.
 const std::wstring kDownloads = L"C:\\Downloads";
