@@ -3,9 +3,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/dll_search.h"
 #include "app/win32_main_window.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  // First of all, before anything can load a DLL by bare name: never from the folder
+  // Varnite was started from (see app/dll_search.h).
+  varnite::RestrictDllSearch(varnite::FindDllSearchApi());
   // Loads the common controls the manifest asks for (visual styles on XP and later).
   InitCommonControls();
   varnite::Win32MainWindow window(instance, varnite::RealFileSystem());

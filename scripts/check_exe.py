@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks a built Varnite.exe from outside: that it runs on every Windows from XP on
-(imports and PE header), and that its version record and icon are what users see in
-Explorer. Prints one line per check and exits non-zero when any fails.
+(imports and PE header), that it takes the DLLs its imports pull in from the system folder
+only (load configuration directory), and that its version record and icon are what users
+see in Explorer. Prints one line per check and exits non-zero when any fails.
 
     scripts/check_exe.py build/windows/Varnite.exe
 """
@@ -21,7 +22,11 @@ NOT_ON_XP = {"GetTickCount64", "InitializeCriticalSectionEx", "InitOnceExecuteOn
              "CreateSymbolicLinkW", "GetFinalPathNameByHandleW", "FlsAlloc", "FlsGetValue",
              "FlsSetValue", "FlsFree", "GetSystemTimePreciseAsFileTime", "LocaleNameToLCID",
              "CompareStringEx", "GetLocaleInfoEx", "TaskDialogIndirect", "TaskDialog",
-             "SetThreadStackGuarantee", "GetDpiForWindow", "SetProcessDPIAware"}
+             "SetThreadStackGuarantee", "GetDpiForWindow", "SetProcessDPIAware",
+             # Looked up at run time where they exist (XP SP1 added SetDllDirectoryW).
+             "SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory",
+             "SetDllDirectoryW", "SetDllDirectoryA"}
+LOAD_LIBRARY_SEARCH_SYSTEM32 = 0x0800
 EXPECTED_STRINGS = [("ProductName", "Varnite"), ("FileVersion", "1.00.0001"),
                     ("ProductVersion", "1.00.0001"), ("InternalName", "Varnite"),
                     ("OriginalFilename", "Varnite.exe")]
@@ -78,6 +83,34 @@ def version_blocks(data, offset=0, end=None):
         offset = (offset + length + 3) & ~3
 
 
+def load_configuration(data):
+    """(directory RVA, directory size, the structure's Size, its DependentLoadFlags,
+    stored checksum, checksum of the file) read from the PE file itself."""
+    pe = struct.unpack_from("<I", data, 60)[0]
+    sections, optional_size = struct.unpack_from("<2xH12xH", data, pe + 4)
+    optional = pe + 24
+    plus = struct.unpack_from("<H", data, optional)[0] == 0x20B
+    rva, size = struct.unpack_from("<II", data, optional + (112 if plus else 96) + 8 * 10)
+    stored = struct.unpack_from("<I", data, optional + 64)[0]
+    # The PE checksum: the file as 16-bit words, the checksum field as zero, carries folded
+    # back in, plus the file's length.
+    words = bytearray(data) + (b"\0" if len(data) % 2 else b"")
+    words[optional + 64:optional + 68] = bytes(4)
+    total = 0
+    for (word,) in struct.iter_unpack("<H", words):
+        total += word
+        total = (total & 0xFFFF) + (total >> 16)
+    computed = (total + len(data)) & 0xFFFFFFFF
+    struct_size = flags = None
+    for i in range(sections):
+        _, vsize, va, raw_size, raw_offset = struct.unpack_from("<8sIIII", data, optional + optional_size + 40 * i)
+        if rva and va <= rva < va + min(vsize, raw_size):
+            at = raw_offset + rva - va
+            struct_size = struct.unpack_from("<I", data, at)[0]
+            flags = struct.unpack_from("<H", data, at + (78 if plus else 54))[0]
+    return rva, size, struct_size, flags, stored, computed
+
+
 def resource(exe, kind, name=None):
     args = ["wrestool", "-x", "--raw", "--type=%s" % kind]
     if name is not None:
@@ -95,6 +128,23 @@ def main(exe):
     check(version <= ((5, 1) if bits == 32 else (5, 2)),
           "subsystem version %d.%02d starts on Windows XP" % version)
     check(re.search(r"Subsystem\s+00000002", dump) is not None, "a GUI program (no console)")
+
+    with open(exe, "rb") as f:
+        rva, size, struct_size, flags, stored, computed = load_configuration(f.read())
+    entry = re.search(r"Entry a ([0-9a-f]+) ([0-9a-f]+) Load Configuration Directory", dump)
+    check(rva != 0 and entry is not None and (int(entry.group(1), 16), int(entry.group(2), 16)) == (rva, size),
+          "a load configuration directory, as objdump reads it too: RVA 0x%X, %d bytes" % (rva, size))
+    if bits == 32:
+        check(size == 64 and struct_size == 64,
+              "the load configuration structure is 64 bytes, the size Windows XP requires (no SafeSEH table): %s"
+              % struct_size)
+    else:
+        check(struct_size == size and size >= 80, "the load configuration's size matches its directory")
+    check(flags == LOAD_LIBRARY_SEARCH_SYSTEM32,
+          "DependentLoadFlags 0x0800: the DLLs its imports pull in come from the system folder only"
+          + ("" if flags == LOAD_LIBRARY_SEARCH_SYSTEM32 else ": %s" % (None if flags is None else hex(flags))))
+    check(stored == computed, "the PE checksum is right: 0x%X" % stored
+          + ("" if stored == computed else ", should be 0x%X" % computed))
 
     table = imports(dump)
     check(set(table) <= ALLOWED_DLLS,

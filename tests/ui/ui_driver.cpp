@@ -1,5 +1,8 @@
 #include "tests/ui/ui_driver.h"
 
+#include <psapi.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -57,13 +60,6 @@ std::vector<HWND> TopLevelWindows(DWORD pid, const wchar_t* cls) {
   return search.found;
 }
 
-std::wstring ThisFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder = path;
-  return folder.substr(0, folder.find_last_of(L"\\/"));
-}
-
 // What the icon of a message box shows, from the pixels on the screen: the stop sign is
 // mostly red, the information sign mostly blue.
 BoxIcon ClassifyIcon(HWND icon) {
@@ -103,6 +99,44 @@ const char* IconName(BoxIcon icon) {
 
 std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
 
+std::wstring ProgramFolder() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder = path;
+  return folder.substr(0, folder.find_last_of(L"\\/"));
+}
+
+std::wstring LoadDllInside(HANDLE process, const std::wstring& name) {
+  const SIZE_T bytes = (name.size() + 1) * sizeof(wchar_t);
+  void* remoteName = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+  Check(remoteName != nullptr, "memory for a DLL name in the other process");
+  Check(WriteProcessMemory(process, remoteName, name.c_str(), bytes, nullptr) != FALSE,
+        "the DLL name written into the other process");
+  // kernel32 lies at the same address in every process of one architecture.
+  using AnyFunction = void (*)();
+  auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<AnyFunction>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+  HANDLE thread = CreateRemoteThread(process, nullptr, 0, loadLibrary, remoteName, 0, nullptr);
+  Check(thread != nullptr, "a thread in the other process loads " + Narrow(name));
+  const bool done = WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
+  CloseHandle(thread);
+  Check(done, "the load of " + Narrow(name) + " ends");
+  VirtualFreeEx(process, remoteName, 0, MEM_RELEASE);
+
+  HMODULE modules[1024];
+  DWORD needed = 0;
+  Check(EnumProcessModules(process, modules, sizeof modules, &needed) != FALSE,
+        "the other process's modules can be listed");
+  const DWORD count = std::min<DWORD>(needed / sizeof(HMODULE), 1024);
+  for (DWORD i = 0; i < count; ++i) {
+    wchar_t path[MAX_PATH] = {};
+    if (!GetModuleFileNameExW(process, modules[i], path, MAX_PATH)) continue;
+    const wchar_t* slash = wcsrchr(path, L'\\');
+    if (_wcsicmp(slash ? slash + 1 : path, name.c_str()) == 0) return path;
+  }
+  return L"";
+}
+
 void Check(bool condition, const std::string& what) {
   if (!condition) throw CheckFailure{what};
 }
@@ -121,8 +155,9 @@ void CheckEq(long actual, long expected, const std::string& what) {
   }
 }
 
-Varnite::Varnite() {
-  std::wstring exe = ThisFolder() + L"\\Varnite.exe";
+Varnite::Varnite() : Varnite(ProgramFolder() + L"\\Varnite.exe") {}
+
+Varnite::Varnite(const std::wstring& exe) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   std::wstring command = L"\"" + exe + L"\"";

@@ -30,13 +30,15 @@ struct MessageBoxView {
 
 class Varnite {
  public:
-  // Starts Varnite.exe (beside this driver) and waits for its window.
+  // Starts Varnite.exe (beside this driver, or the given copy) and waits for its window.
   Varnite();
+  explicit Varnite(const std::wstring& exe);
   ~Varnite();  // closes the window, and ends the process if it will not go
   Varnite(const Varnite&) = delete;
   Varnite& operator=(const Varnite&) = delete;
 
   HWND window() const { return window_; }
+  HANDLE process() const { return process_.hProcess; }
   HWND Control(int id) const;
   bool Running() const;
 
@@ -76,6 +78,11 @@ void CheckEq(const std::wstring& actual, const std::wstring& expected, const std
 void CheckEq(long actual, long expected, const std::string& what);
 
 std::string Narrow(const std::wstring& text);
+std::wstring ProgramFolder();  // where this driver and Varnite.exe lie
+// Makes the running `process` load the DLL `name` by bare name, as a system DLL inside it
+// would (a thread of its own calls LoadLibraryW), and returns the full path of the module
+// of that name it then holds, or "" when it holds none.
+std::wstring LoadDllInside(HANDLE process, const std::wstring& name);
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool PathExists(const std::wstring& path);
