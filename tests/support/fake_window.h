@@ -21,6 +21,7 @@ class FakeWindow final : public MainWindow {
   void SetPanelVisible(Control panel, bool visible) override;
   bool ShowOpenDialog() override;
   std::string ChosenPath() const override;
+  void SetChosenPath(const std::string& path) override { chosen_ = path; }
   void ShowMessage(const Message& message) override;
   void Beep() override;
 
