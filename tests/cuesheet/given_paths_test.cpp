@@ -1,6 +1,5 @@
 #include "cuesheet/given_paths.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,9 +11,6 @@
 
 namespace varnite {
 namespace {
-
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 constexpr char kCue[] = "D:\\Discs\\album.cue";
 constexpr char kOtherCue[] = "D:\\Discs\\second.cue";
@@ -48,6 +44,14 @@ testing::MemoryFileSystem Disc() {
   files.files["D:\\Discs\\albumcue"] = kSheet;
   files.folders = {kFolder, "D:\\Discs\\Disc.cue"};
   return files;
+}
+
+TEST(IsCueSheetName, EndsInDotCueInAnyCase) {
+  const std::pair<const char*, bool> cases[] = {
+      {"D:\\Discs\\album.cue", true}, {"ALBUM.CUE", true}, {"a.cUe", true}, {".cue", true},
+      {"cue", false}, {"ue", false}, {"", false}, {"a.cue ", false}, {"a.cues", false},
+      {"a_cue", false}, {"a.cue\\b", false}};
+  for (auto [name, expected] : cases) EXPECT_EQ(IsCueSheetName(name), expected) << name;
 }
 
 struct GivenCase {
