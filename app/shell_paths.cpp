@@ -72,8 +72,8 @@ std::vector<std::string> DroppedPaths(HDROP drop) {
 std::vector<std::string> CommandLinePaths(const wchar_t* commandLine) {
   std::vector<std::string> paths;
   int count = 0;
-  // Quoting as Explorer writes it ("%1" for "Open with", each path quoted for a drop on
-  // the icon or "Send To"), parsed as every Windows program's own start-up code does.
+  // Explorer quotes each path ("%1" for "Open with", every path of a drop on the icon or
+  // of "Send To"); the shell's own splitting rules take the quotes off again.
   LPWSTR* arguments = CommandLineToArgvW(commandLine, &count);
   if (!arguments) return paths;
   for (int i = 1; i < count; ++i) {
