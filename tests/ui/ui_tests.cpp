@@ -282,20 +282,31 @@ void DropOneSheet() {
   ExpectThreeTracksAdded(app, path);
 }
 
-// Each row: what is dropped, and the one box it gets. Nothing is opened, so every file
-// keeps its bytes and the label its text.
-void DropRefused() {
+// Two cue sheets and a disc image, which a refused drop or command line leaves as they are.
+struct RefusedFiles {
   const std::wstring first = FreshSheet(kUnicodeFolder, kSheet, L"first.cue");
   const std::wstring second = FreshSheet(kUnicodeFolder, kSheet, L"second.cue");
   const std::wstring image = FreshSheet(kUnicodeFolder, DiscImageBytes(), L"album.bin");
+
+  void CheckUnchanged() const {
+    Check(ReadFileBytes(first) == kSheet && ReadFileBytes(second) == kSheet,
+          "both cue sheets keep their bytes");
+    Check(ReadFileBytes(image) == DiscImageBytes(), "the disc image keeps its bytes");
+  }
+};
+
+// Each row: what is dropped, and the one box it gets. Nothing is opened, so every file
+// keeps its bytes and the label its text.
+void DropRefused() {
+  const RefusedFiles files;
   const std::wstring folder = kUnicodeFolder + L"\\Disc.cue";
   CreateDirectoryW(folder.c_str(), nullptr);
   const struct {
     std::vector<std::wstring> dropped;
     std::wstring box;
   } rows[] = {
-      {{first, second}, kOneAtATime},
-      {{image}, NotACueSheet(L"This File Is Not One", image)},
+      {{files.first, files.second}, kOneAtATime},
+      {{files.image}, NotACueSheet(L"This File Is Not One", files.image)},
       {{folder}, NotACueSheet(L"This Is A Folder", folder)},
   };
   Varnite app;
@@ -305,9 +316,7 @@ void DropRefused() {
     app.WaitForNoDialog();
     CheckEq(app.Text(IDC_LBL_CUESHEET), kInitialCueSheetLabel, "the label stays");
   }
-  Check(ReadFileBytes(first) == kSheet && ReadFileBytes(second) == kSheet,
-        "both cue sheets keep their bytes");
-  Check(ReadFileBytes(image) == DiscImageBytes(), "the disc image keeps its bytes");
+  files.CheckUnchanged();
   Check(GetFileAttributesW(folder.c_str()) == FILE_ATTRIBUTE_DIRECTORY &&
             RemoveDirectoryW(folder.c_str()) != FALSE,
         "the folder is still an empty folder");
@@ -365,17 +374,15 @@ void CommandLineRelativePath() {
 }
 
 void CommandLineRefused() {
-  const std::wstring first = FreshSheet(kUnicodeFolder, kSheet, L"first.cue");
-  const std::wstring second = FreshSheet(kUnicodeFolder, kSheet, L"second.cue");
-  const std::wstring image = FreshSheet(kUnicodeFolder, DiscImageBytes(), L"album.bin");
+  const RefusedFiles files;
   const std::wstring missing = kUnicodeFolder + L"\\missing.cue";
   RemovePath(missing);
   const struct {
     std::wstring arguments;
     std::wstring box;
   } rows[] = {
-      {L"\"" + first + L"\" \"" + second + L"\"", kOneAtATime},
-      {L"\"" + image + L"\"", NotACueSheet(L"This File Is Not One", image)},
+      {L"\"" + files.first + L"\" \"" + files.second + L"\"", kOneAtATime},
+      {L"\"" + files.image + L"\"", NotACueSheet(L"This File Is Not One", files.image)},
       {L"\"" + missing + L"\"",
        L"This Cue Sheet Cannot Be Found:\r\n" + missing + L"\r\n\r\nNothing Was Opened."},
   };
@@ -386,9 +393,7 @@ void CommandLineRefused() {
     CheckEq(app.Text(IDC_LBL_CUESHEET), kInitialCueSheetLabel, "the label stays");
     Check(app.Running(), "the program goes on running");
   }
-  Check(ReadFileBytes(first) == kSheet && ReadFileBytes(second) == kSheet,
-        "both cue sheets keep their bytes");
-  Check(ReadFileBytes(image) == DiscImageBytes(), "the disc image keeps its bytes");
+  files.CheckUnchanged();
   Check(!PathExists(missing), "the missing sheet is not created");
 }
 
