@@ -1,5 +1,6 @@
 #include "app/event_wiring.h"
 
+#include "cuesheet/given_paths.h"
 #include "cuesheet/protection_tracks.h"
 #include "dummyfile/create_control.h"
 #include "window/panels.h"
@@ -11,6 +12,12 @@ void WireClickHandlers(Dispatcher& dispatcher, MainWindow& window, FileSystem& f
   dispatcher.Bind(Control::cmdEdit, [&] { cmdEdit_Click(window, files); });
   dispatcher.Bind(Control::cmdHelp, [&] { cmdHelp_Click(window); });
   dispatcher.Bind(Control::cmdAbout, [&] { cmdAbout_Click(window); });
+}
+
+void OpenGivenPaths(Dispatcher& dispatcher, MainWindow& window, FileSystem& files,
+                    const std::vector<std::string>& paths) {
+  if (paths.empty()) return;
+  if (!dispatcher.Run([&] { OpenGivenCueSheet(window, files, paths); })) window.Beep();
 }
 
 }  // namespace varnite

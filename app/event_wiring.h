@@ -1,6 +1,10 @@
-// The event wiring: each of the four buttons' clicks bound to its handler. Portable, so
-// that which handler a click runs is tested without a window.
+// The event wiring: each of the four buttons' clicks bound to its handler, and the cue
+// sheets the shell hands over. Portable, so that what each way in runs is tested without
+// a window.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "fileio/file_system.h"
 #include "window/dispatch.h"
@@ -9,5 +13,13 @@
 namespace varnite {
 
 void WireClickHandlers(Dispatcher& dispatcher, MainWindow& window, FileSystem& files);
+
+// Paths dropped on the window or named on the command line (UTF-8, full paths), run like a
+// click: one command at a time. Paths that arrive while another command runs, with its
+// box or the file dialog open, are refused with the alert sound, as Windows answers a
+// click on a window behind a box: they neither start a second edit inside the first nor
+// vanish without a sign, and the user can drop them again once the box is closed.
+void OpenGivenPaths(Dispatcher& dispatcher, MainWindow& window, FileSystem& files,
+                    const std::vector<std::string>& paths);
 
 }  // namespace varnite

@@ -1,9 +1,11 @@
-// Varnite: start-up. Creates the window, shows it and waits for clicks; nothing else runs
-// at start, and closing the window ends the program.
+// Varnite: start-up. Creates the window, shows it and waits for clicks; a cue sheet named
+// on the command line is opened once the window is shown. Closing the window ends the
+// program.
 #include <windows.h>
 #include <commctrl.h>
 
 #include "app/dll_search.h"
+#include "app/shell_paths.h"
 #include "app/win32_main_window.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
@@ -18,5 +20,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
                 MB_OK | MB_ICONSTOP);
     return 1;
   }
+  window.OpenWhenShown(varnite::CommandLinePaths(GetCommandLineW()));
   return window.Run();
 }

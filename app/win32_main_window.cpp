@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/event_wiring.h"
+#include "app/shell_paths.h"
 #include "window/panels.h"
 #include "fileio/operation_error.h"
 #include "fileio/utf.h"
@@ -14,6 +15,9 @@
 
 namespace varnite {
 namespace {
+
+// Posted to the window once it is shown, to open the paths of the command line.
+constexpr UINT kOpenStartPaths = WM_APP + 1;
 
 constexpr wchar_t kWindowCaption[] = L"Varnite From Quenmore 2000.";
 constexpr int kClientWidth = 327;   // 4905 twips
@@ -136,6 +140,7 @@ bool Win32MainWindow::Create(int showCommand) {
                           CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                           nullptr, nullptr, instance_, this);
   if (!hwnd_) return false;
+  AcceptDroppedFiles(hwnd_);
   ShowWindow(hwnd_, showCommand);
   UpdateWindow(hwnd_);
   SetFocus(Handle(Control::cmdCreate));
@@ -151,6 +156,11 @@ int Win32MainWindow::Run() {
     DispatchMessageW(&msg);
   }
   return static_cast<int>(msg.wParam);
+}
+
+void Win32MainWindow::OpenWhenShown(std::vector<std::string> paths) {
+  startPaths_ = std::move(paths);
+  if (!startPaths_.empty()) PostMessageW(hwnd_, kOpenStartPaths, 0, 0);
 }
 
 LRESULT CALLBACK Win32MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
@@ -190,6 +200,16 @@ LRESULT Win32MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         SetFocus(Handle(Control::cmdCreate));
       }
       return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
+    case kOpenStartPaths: {
+      // Taken once: the message cannot open them a second time.
+      const std::vector<std::string> paths = std::move(startPaths_);
+      startPaths_.clear();
+      RunCommand([&] { OpenGivenPaths(dispatcher_, *this, files_, paths); });
+      return 0;
+    }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -247,8 +267,19 @@ void Win32MainWindow::OnCommand(int id) {
     if (spec.id == id) row = &spec;
   }
   if (!row) return;
+  RunCommand([&] { dispatcher_.Click(row->control); });
+}
+
+void Win32MainWindow::OnDropFiles(HDROP drop) {
+  // The paths are taken and the drop finished at once: the edit that follows shows boxes,
+  // and the shell's memory is not held through them.
+  const std::vector<std::string> paths = DroppedPaths(drop);
+  RunCommand([&] { OpenGivenPaths(dispatcher_, *this, files_, paths); });
+}
+
+void Win32MainWindow::RunCommand(const std::function<void()>& command) {
   try {
-    dispatcher_.Click(row->control);
+    command();
   } catch (const OperationError& error) {
     // A failure no handler expected: say what it was and end, as nothing can be trusted.
     ShowMessage({"Run-time error '" + std::to_string(error.code()) + "':\r\n\r\n" +
@@ -332,6 +363,8 @@ bool Win32MainWindow::ShowOpenDialog() {
 }
 
 std::string Win32MainWindow::ChosenPath() const { return WideToUtf8(chosenPath_); }
+
+void Win32MainWindow::SetChosenPath(const std::string& path) { chosenPath_ = Utf8ToWide(path); }
 
 void Win32MainWindow::ShowMessage(const Message& message) {
   UINT icon = 0;

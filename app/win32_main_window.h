@@ -7,8 +7,11 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <shellapi.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "window/dispatch.h"
 #include "window/main_window.h"
@@ -27,12 +30,16 @@ class Win32MainWindow final : public MainWindow {
   bool Create(int showCommand);
   // Runs the message loop until the window is closed; returns the exit code.
   int Run();
+  // Opens `paths` (named on the command line) as if dropped, once the window is shown
+  // and the message loop runs; none opens nothing.
+  void OpenWhenShown(std::vector<std::string> paths);
 
   std::string Caption(Control control) const override;
   void SetCaption(Control control, const std::string& text) override;
   void SetPanelVisible(Control panel, bool visible) override;
   bool ShowOpenDialog() override;
   std::string ChosenPath() const override;
+  void SetChosenPath(const std::string& path) override;
   void ShowMessage(const Message& message) override;
   void Beep() override;
 
@@ -41,6 +48,8 @@ class Win32MainWindow final : public MainWindow {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
   void OnCommand(int id);
+  void OnDropFiles(HDROP drop);
+  void RunCommand(const std::function<void()>& command);
   void PaintBackground(HDC dc);
   HBRUSH OnCtlColorStatic(HDC dc, HWND control);
   HWND Handle(Control control) const;
@@ -54,6 +63,7 @@ class Win32MainWindow final : public MainWindow {
   HBRUSH backgroundBrush_ = nullptr;
   HFONT helpFont_ = nullptr;
   std::wstring chosenPath_;
+  std::vector<std::string> startPaths_;
   Dispatcher dispatcher_;
 };
 

@@ -94,6 +94,10 @@ void cmdEdit_Click(MainWindow& window, FileSystem& files) {
     window.SetCaption(Control::lblCueSheet, "There Was No CueSheet Selected");
     return;
   }
+  EditChosenCueSheet(window, files);
+}
+
+void EditChosenCueSheet(MainWindow& window, FileSystem& files) {
   window.SetCaption(Control::lblCueSheet, window.ChosenPath());
 
   RetryRule retry(window);

@@ -27,9 +27,16 @@ class OutputFile {
   virtual void Close() = 0;
 };
 
+// What stands at a path, as far as a look at it without opening it tells.
+enum class PathKind { Missing, File, Folder };
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
+  // Missing only when the system says nothing is or can be there (no such file or folder,
+  // an invalid name); a path it cannot look at for another reason (no access to the folder
+  // above) counts as a file, so that opening it reports the real reason.
+  virtual PathKind KindOf(const std::string& path) = 0;
   // Opens an existing file for reading from its first byte.
   virtual std::unique_ptr<InputFile> OpenForReading(const std::string& path) = 0;
   // Opens an existing file so that every write lands at its end; never creates,

@@ -104,6 +104,13 @@ class PosixOutputFile final : public OutputFile {
 
 class PosixFileSystem final : public FileSystem {
  public:
+  PathKind KindOf(const std::string& path) override {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+      return S_ISDIR(info.st_mode) ? PathKind::Folder : PathKind::File;
+    }
+    return (errno == ENOENT || errno == ENOTDIR) ? PathKind::Missing : PathKind::File;
+  }
   std::unique_ptr<InputFile> OpenForReading(const std::string& path) override {
     return std::make_unique<PosixInputFile>(OpenChecked(path, O_RDONLY));
   }

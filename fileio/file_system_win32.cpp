@@ -125,6 +125,20 @@ class Win32OutputFile final : public OutputFile {
 
 class Win32FileSystem final : public FileSystem {
  public:
+  PathKind KindOf(const std::string& path) override {
+    std::wstring wide;
+    if (path.empty() || !Utf8ToWide(path, wide)) return PathKind::Missing;
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
+    }
+    const DWORD error = GetLastError();
+    return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+            error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME ||
+            error == ERROR_INVALID_DRIVE)
+               ? PathKind::Missing
+               : PathKind::File;
+  }
   std::unique_ptr<InputFile> OpenForReading(const std::string& path) override {
     return std::make_unique<Win32InputFile>(
         OpenChecked(path, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));

@@ -25,8 +25,15 @@ NOT_ON_XP = {"GetTickCount64", "InitializeCriticalSectionEx", "InitOnceExecuteOn
              "SetThreadStackGuarantee", "GetDpiForWindow", "SetProcessDPIAware",
              # Looked up at run time where they exist (XP SP1 added SetDllDirectoryW).
              "SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory",
-             "SetDllDirectoryW", "SetDllDirectoryA"}
+             "SetDllDirectoryW", "SetDllDirectoryA",
+             "ChangeWindowMessageFilter", "ChangeWindowMessageFilterEx"}
 LOAD_LIBRARY_SEARCH_SYSTEM32 = 0x0800
+# SHELL32 serves drops and the command line only, with functions every Windows has had
+# since long before XP.
+SHELL32_FUNCTIONS = {"DragAcceptFiles", "DragQueryFileW", "DragFinish", "CommandLineToArgvW"}
+# Looked up by name at run time (Vista and Windows 7 have them, XP has not), so that an
+# elevated Varnite still takes drops from a non-elevated Explorer.
+LOOKED_UP = [b"ChangeWindowMessageFilterEx\0", b"ChangeWindowMessageFilter\0"]
 EXPECTED_STRINGS = [("ProductName", "Varnite"), ("FileVersion", "1.00.0001"),
                     ("ProductVersion", "1.00.0001"), ("InternalName", "Varnite"),
                     ("OriginalFilename", "Varnite.exe")]
@@ -151,6 +158,14 @@ def main(exe):
           "imports only system DLLs: " + ", ".join(sorted(table)))
     late = sorted({f for functions in table.values() for f in functions} & NOT_ON_XP)
     check(not late, "imports nothing Windows XP lacks" + (": " + ", ".join(late) if late else ""))
+    shell32 = set(table.get("shell32.dll", []))
+    check(shell32 <= SHELL32_FUNCTIONS,
+          "SHELL32 only for drops and the command line: " + ", ".join(sorted(shell32)))
+    with open(exe, "rb") as f:
+        data = f.read()
+    missing = [name.decode().rstrip("\0") for name in LOOKED_UP if name not in data]
+    check(not missing, "the message filter for drops from a non-elevated Explorer is looked up"
+          " at run time" + (": no " + ", ".join(missing) if missing else ""))
 
     record = resource(exe, 16)
     [(root_key, fixed, _, children)] = list(version_blocks(record))[:1]

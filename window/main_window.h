@@ -50,6 +50,9 @@ class MainWindow {
   virtual bool ShowOpenDialog() = 0;
   // The full path last chosen in the dialog, as UTF-8.
   virtual std::string ChosenPath() const = 0;
+  // A cue sheet chosen another way (dropped on the window, named on the command line):
+  // from now on ChosenPath() returns `path`, as if it had been chosen in the dialog.
+  virtual void SetChosenPath(const std::string& path) = 0;
 
   // A modal box with one OK button; returns when the user has closed it.
   virtual void ShowMessage(const Message& message) = 0;

@@ -102,6 +102,31 @@ TEST(RealFiles, FailuresCarryTheirNumbers) {
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(missing)));
 }
 
+TEST(RealFiles, KindOfTellsFilesFoldersAndNothing) {
+  const std::string dir = ScratchDir("kinds");
+  // A folder outside most ANSI code pages, with a file in it.
+  const std::string folder = JoinPath(dir, "\xD0\x94\xD0\xB8\xD1\x81\xD0\xBA \xE2\x99\xAB.cue");
+  std::filesystem::create_directories(std::filesystem::u8path(folder));
+  const std::string file = JoinPath(folder, "album.cue");
+  WriteBytes(file, "");
+  const struct {
+    std::string path;
+    PathKind kind;
+  } cases[] = {
+      {file, PathKind::File},
+      {folder, PathKind::Folder},
+      {dir, PathKind::Folder},
+      {JoinPath(folder, "missing.cue"), PathKind::Missing},
+      {JoinPath(JoinPath(dir, "nowhere"), "a.cue"), PathKind::Missing},
+      {JoinPath(file, "below-a-file.cue"), PathKind::Missing},
+      {"", PathKind::Missing},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(static_cast<int>(RealFileSystem().KindOf(c.path)), static_cast<int>(c.kind))
+        << c.path;
+  }
+}
+
 TEST(RealFiles, AReadOnlyFileCannotBeAppendedTo) {
   const std::string path = JoinPath(ScratchDir("readonly"), "sheet.cue");
   WriteBytes(path, "TRACK 01 AUDIO\r\n");

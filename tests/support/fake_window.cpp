@@ -50,6 +50,7 @@ bool FakeWindow::PanelVisible(Control panel) const {
 
 bool FakeWindow::ShowOpenDialog() {
   events.push_back("dialog");
+  if (whileOpen) whileOpen(events.back());
   if (choices_.empty()) return false;
   auto choice = choices_.front();
   choices_.pop_front();
@@ -68,6 +69,7 @@ void FakeWindow::ShowMessage(const Message& message) {
                      : message.icon == MessageIcon::Critical  ? "critical"
                                                               : "none";
   events.push_back(std::string("box[") + icon + "|" + message.title + "] " + message.text);
+  if (whileOpen) whileOpen(events.back());
 }
 
 void FakeWindow::Beep() { events.push_back("beep"); }

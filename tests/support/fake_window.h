@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@ class FakeWindow final : public MainWindow {
   void SetPanelVisible(Control panel, bool visible) override;
   bool ShowOpenDialog() override;
   std::string ChosenPath() const override;
+  void SetChosenPath(const std::string& path) override { chosen_ = path; }
   void ShowMessage(const Message& message) override;
   void Beep() override;
 
@@ -33,6 +35,9 @@ class FakeWindow final : public MainWindow {
 
   // "box[info|Varnite] text", "beep", "set lblCreate=text", "show txtAbout", "dialog".
   std::vector<std::string> events;
+  // Called while the dialog or a box is open, with its event just recorded: what a real
+  // one's message loop would deliver meanwhile (a drop, say) happens here.
+  std::function<void(std::string event)> whileOpen;  // a copy: it may add events
 
  private:
   std::map<Control, std::string> captions_;

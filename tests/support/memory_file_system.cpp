@@ -59,6 +59,12 @@ class MemoryOutput final : public OutputFile {
 
 }  // namespace
 
+PathKind MemoryFileSystem::KindOf(const std::string& path) {
+  ++kindLookups;
+  if (folders.count(path)) return PathKind::Folder;
+  return files.count(path) ? PathKind::File : PathKind::Missing;
+}
+
 std::unique_ptr<InputFile> MemoryFileSystem::OpenForReading(const std::string& path) {
   ++opensForReading;
   if (openReadFailures > 0) {

@@ -16,6 +16,7 @@ class MemoryFileSystem final : public FileSystem {
  public:
   std::map<std::string, std::string> files;
   std::set<std::string> readOnly;
+  std::set<std::string> folders;
 
   // Failures still to come; each failing call uses one up.
   int openReadFailures = 0;
@@ -31,7 +32,9 @@ class MemoryFileSystem final : public FileSystem {
   int opensForReading = 0;
   int opensForAppending = 0;
   int openFiles = 0;
+  int kindLookups = 0;
 
+  PathKind KindOf(const std::string& path) override;
   std::unique_ptr<InputFile> OpenForReading(const std::string& path) override;
   std::unique_ptr<OutputFile> OpenForAppending(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateOrTruncate(const std::string& path) override;

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
 #include "fileio/utf.h"
 #include "resources/resource.h"
+#include "tests/ui/drop_hook.h"
 
 namespace varnite::ui {
 namespace {
@@ -155,14 +157,15 @@ void CheckEq(long actual, long expected, const std::string& what) {
   }
 }
 
-Varnite::Varnite() : Varnite(ProgramFolder() + L"\\Varnite.exe") {}
-
-Varnite::Varnite(const std::wstring& exe) {
+Varnite::Varnite(const std::wstring& arguments, const std::wstring& folder,
+                 const std::wstring& program) {
+  const std::wstring exe = program.empty() ? ProgramFolder() + L"\\Varnite.exe" : program;
   STARTUPINFOW si{};
   si.cb = sizeof si;
   std::wstring command = L"\"" + exe + L"\"";
-  Check(CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &si, &process_) != FALSE,
+  if (!arguments.empty()) command += L" " + arguments;
+  Check(CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                       folder.empty() ? nullptr : folder.c_str(), &si, &process_) != FALSE,
         "Varnite.exe starts");
   WaitUntil(
       [&] {
@@ -294,6 +297,51 @@ void Varnite::CancelFileDialog() {
 void Varnite::WaitForNoDialog(DWORD ms) {
   Check(WaitUntil([&] { return !FindDialog(false) && !FindDialog(true); }, ms),
         "no dialog is left open");
+}
+
+int Varnite::MessageBoxesOpen() const {
+  int count = 0;
+  for (HWND dlg : TopLevelWindows(process_.dwProcessId, L"#32770")) {
+    if (GetDlgItem(dlg, kFileNameComboId) == nullptr) ++count;
+  }
+  return count;
+}
+
+void Varnite::Drop(const std::vector<std::wstring>& paths) {
+  static HMODULE hookDll = LoadLibraryW((ProgramFolder() + L"\\varnite_drop_hook.dll").c_str());
+  Check(hookDll != nullptr, "varnite_drop_hook.dll loads");
+  auto hookProc = reinterpret_cast<HOOKPROC>(
+      reinterpret_cast<void (*)()>(GetProcAddress(hookDll, kDropHookName)));
+  Check(hookProc != nullptr, "the drop hook is exported");
+
+  std::wstring list;
+  for (const std::wstring& path : paths) list += path + L'\0';
+  list += L'\0';
+  const DWORD size = static_cast<DWORD>(list.size() * sizeof(wchar_t));
+  HANDLE block = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                    sizeof size + size, kDropPathsBlock);
+  Check(block != nullptr, "the shared block for the paths is made");
+  char* view = static_cast<char*>(MapViewOfFile(block, FILE_MAP_WRITE, 0, 0, 0));
+  Check(view != nullptr, "the shared block is mapped");
+  std::memcpy(view, &size, sizeof size);
+  std::memcpy(view + sizeof size, list.data(), size);
+  UnmapViewOfFile(view);
+
+  HANDLE posted = CreateEventW(nullptr, TRUE, FALSE, kDropPostedEvent);
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, hookProc, hookDll, process_.dwThreadId);
+  // Sent, not posted, so the hook sees it; any message loop of Varnite's, a box's or the
+  // file dialog's included, takes it.
+  DWORD_PTR ignored = 0;
+  if (hook && posted) {
+    SendMessageTimeoutW(window_, RegisterWindowMessageW(kDropRequestMessage), 0, 0,
+                        SMTO_ABORTIFHUNG, 10000, &ignored);
+  }
+  const bool done = posted && WaitForSingleObject(posted, 5000) == WAIT_OBJECT_0;
+  if (hook) UnhookWindowsHookEx(hook);
+  if (posted) CloseHandle(posted);
+  CloseHandle(block);
+  Check(hook != nullptr, "the drop hook is set on Varnite's thread");
+  Check(done, "the drop is posted inside Varnite");
 }
 
 std::string ReadFileBytes(const std::wstring& path) {

@@ -30,9 +30,10 @@ struct MessageBoxView {
 
 class Varnite {
  public:
-  // Starts Varnite.exe (beside this driver, or the given copy) and waits for its window.
-  Varnite();
-  explicit Varnite(const std::wstring& exe);
+  // Starts Varnite.exe (beside this driver, or the copy `program`) with `arguments` after
+  // its name, in `folder` (the driver's own when empty), and waits for its window.
+  explicit Varnite(const std::wstring& arguments = L"", const std::wstring& folder = L"",
+                   const std::wstring& program = L"");
   ~Varnite();  // closes the window, and ends the process if it will not go
   Varnite(const Varnite&) = delete;
   Varnite& operator=(const Varnite&) = delete;
@@ -65,6 +66,12 @@ class Varnite {
 
   // Waits until no dialog of the program is open.
   void WaitForNoDialog(DWORD ms = 10000);
+  // How many message boxes of the program are open now.
+  int MessageBoxesOpen() const;
+
+  // Drops `paths` on the window as Explorer does: a WM_DROPFILES whose HDROP is built inside
+  // Varnite's process. Returns once the message is posted, not when it has been handled.
+  void Drop(const std::vector<std::wstring>& paths);
 
  private:
   HWND FindDialog(bool fileDialog) const;

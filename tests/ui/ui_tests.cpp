@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "dummyfile/dummy_file.h"
 #include "resources/resource.h"
@@ -165,19 +166,18 @@ const std::string kAppended =
     "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\nTrack 04 mode1/2352\r\nIndex 01 00:00:00\r\n"
     "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\nTrack 05 mode2/2352\r\nIndex 01 00:00:00\r\n";
 
-std::wstring FreshSheet(const std::wstring& folder, const std::string& bytes) {
+std::wstring FreshSheet(const std::wstring& folder, const std::string& bytes,
+                        const std::wstring& name = L"album.cue") {
   CreateDirectoryW(folder.c_str(), nullptr);
-  std::wstring path = folder + L"\\album.cue";
+  std::wstring path = folder + L"\\" + name;
   RemovePath(path);
   WriteFileBytes(path, bytes);
   return path;
 }
 
-void AppendsThreeTracks(const std::wstring& folder) {
-  const std::wstring path = FreshSheet(folder, kSheet);
-  Varnite app;
-  app.Click(IDC_CMD_EDIT);
-  app.ChooseFile(path);
+// From the moment `path` is chosen, however: the three track boxes, the last box, the
+// label and the bytes.
+void ExpectThreeTracksAdded(Varnite& app, const std::wstring& path) {
   for (const wchar_t* number : {L"03", L"04", L"05"}) {
     MessageBoxView box = app.WaitForMessageBox();
     CheckEq(app.Text(IDC_LBL_CUESHEET), path, "the label shows the chosen path");
@@ -192,6 +192,14 @@ void AppendsThreeTracks(const std::wstring& folder) {
   CheckEq(app.Text(IDC_LBL_CUESHEET), L"Protection Tracks Have Been Added", "label at the end");
   Check(ReadFileBytes(path) == kSheet + kAppended,
         "the cue sheet holds its own bytes and then the three protection tracks");
+}
+
+void AppendsThreeTracks(const std::wstring& folder) {
+  const std::wstring path = FreshSheet(folder, kSheet);
+  Varnite app;
+  app.Click(IDC_CMD_EDIT);
+  app.ChooseFile(path);
+  ExpectThreeTracksAdded(app, path);
 }
 
 void CueSheetAppend() { AppendsThreeTracks(L"C:\\Cue Sheets"); }
@@ -244,6 +252,150 @@ void CueSheetTooManyTracks() {
       BoxIcon::Stop);
   app.WaitForNoDialog();
   Check(ReadFileBytes(path) == sheet, "the cue sheet is untouched");
+}
+
+// ---- Cue sheets dropped on the window or named on the command line ----
+
+const wchar_t kInitialCueSheetLabel[] = L"Select Your CDRwin CueSheet For Editing";
+// Spaces, and letters no ANSI code page holds all of: "Müsik Диск ♫".
+const std::wstring kUnicodeFolder = L"C:\\M\u00FCsik \u0414\u0438\u0441\u043A \u266B";
+
+std::wstring NotACueSheet(const std::wstring& what, const std::wstring& path) {
+  return L"Only A Cue Sheet (*.cue) Can Be Used.\r\n" + what + L":\r\n" + path +
+         L"\r\n\r\nNothing Was Opened.";
+}
+const std::wstring kOneAtATime = L"Please Drop One Cue Sheet At A Time.\r\n\r\nNothing Was Opened.";
+
+// Bytes no text file has, the size of a small disc image's first blocks.
+std::string DiscImageBytes() {
+  std::string bytes(256 * 1024, '\0');
+  unsigned state = 12345;
+  for (char& b : bytes) b = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
+  return bytes;
+}
+
+void DropOneSheet() {
+  const std::wstring path = FreshSheet(kUnicodeFolder, kSheet, L"Disc \u266B One.cue");
+  Varnite app;
+  Check((GetWindowLongW(app.window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0,
+        "the window takes files dropped from Explorer");
+  app.Drop({path});
+  ExpectThreeTracksAdded(app, path);
+}
+
+// Two cue sheets and a disc image, which a refused drop or command line leaves as they are.
+struct RefusedFiles {
+  const std::wstring first = FreshSheet(kUnicodeFolder, kSheet, L"first.cue");
+  const std::wstring second = FreshSheet(kUnicodeFolder, kSheet, L"second.cue");
+  const std::wstring image = FreshSheet(kUnicodeFolder, DiscImageBytes(), L"album.bin");
+
+  void CheckUnchanged() const {
+    Check(ReadFileBytes(first) == kSheet && ReadFileBytes(second) == kSheet,
+          "both cue sheets keep their bytes");
+    Check(ReadFileBytes(image) == DiscImageBytes(), "the disc image keeps its bytes");
+  }
+};
+
+// Each row: what is dropped, and the one box it gets. Nothing is opened, so every file
+// keeps its bytes and the label its text.
+void DropRefused() {
+  const RefusedFiles files;
+  const std::wstring folder = kUnicodeFolder + L"\\Disc.cue";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const struct {
+    std::vector<std::wstring> dropped;
+    std::wstring box;
+  } rows[] = {
+      {{files.first, files.second}, kOneAtATime},
+      {{files.image}, NotACueSheet(L"This File Is Not One", files.image)},
+      {{folder}, NotACueSheet(L"This Is A Folder", folder)},
+  };
+  Varnite app;
+  for (const auto& row : rows) {
+    app.Drop(row.dropped);
+    app.ExpectMessageBox(row.box, BoxIcon::Stop);
+    app.WaitForNoDialog();
+    CheckEq(app.Text(IDC_LBL_CUESHEET), kInitialCueSheetLabel, "the label stays");
+  }
+  files.CheckUnchanged();
+  Check(GetFileAttributesW(folder.c_str()) == FILE_ATTRIBUTE_DIRECTORY &&
+            RemoveDirectoryW(folder.c_str()) != FALSE,
+        "the folder is still an empty folder");
+}
+
+// While the file dialog or a box is open a drop is refused (with the alert sound): it
+// neither starts a second edit nor waits to start one later. Once the edit is over, the
+// same drop works.
+void DropWhileBusy() {
+  const std::wstring chosen = FreshSheet(L"C:\\Cue Sheets", kSheet, L"chosen.cue");
+  const std::wstring dropped = FreshSheet(kUnicodeFolder, kSheet, L"dropped.cue");
+  Varnite app;
+  app.Click(IDC_CMD_EDIT);
+  HWND dialog = app.WaitForFileDialog();
+  app.Drop({dropped});
+  Sleep(700);
+  CheckEq(app.MessageBoxesOpen(), 0, "message boxes after a drop on the open dialog");
+  Check(IsWindowVisible(dialog) != FALSE, "the file dialog stays open");
+  app.ChooseFile(chosen);
+
+  MessageBoxView box = app.WaitForMessageBox();
+  CheckEq(box.text, L"Track 03 has been added", "first track box");
+  app.Drop({dropped});
+  Sleep(700);
+  CheckEq(app.MessageBoxesOpen(), 1, "message boxes after a drop on an open box");
+  CheckEq(app.Text(GetDlgItem(box.hwnd, 0xFFFF)), L"Track 03 has been added",
+          "the open box is the same");
+  CheckEq(app.Text(IDC_LBL_CUESHEET), chosen, "the label still shows the chosen sheet");
+  app.CloseMessageBox(box);
+  app.ExpectMessageBox(L"Track 04 has been added", BoxIcon::None);
+  app.ExpectMessageBox(L"Track 05 has been added", BoxIcon::None);
+  app.ExpectMessageBox(L"Now Record The Image Back To CD Using The Same Cue Sheet",
+                       BoxIcon::Information);
+  app.WaitForNoDialog();
+  Sleep(1000);
+  CheckEq(app.MessageBoxesOpen(), 0, "message boxes once the edit is over");
+  Check(ReadFileBytes(chosen) == kSheet + kAppended, "the chosen sheet got its three tracks");
+  Check(ReadFileBytes(dropped) == kSheet, "the sheet dropped meanwhile is untouched");
+
+  app.Drop({dropped});
+  ExpectThreeTracksAdded(app, dropped);
+}
+
+void CommandLineSheet() {
+  const std::wstring path = FreshSheet(kUnicodeFolder, kSheet, L"Live Set \u0414.cue");
+  Varnite app(L"\"" + path + L"\"");
+  ExpectThreeTracksAdded(app, path);
+}
+
+// Relative to the folder Varnite starts in, as "Open with" from a command prompt gives it.
+void CommandLineRelativePath() {
+  const std::wstring path = FreshSheet(L"C:\\Cue Sheets", kSheet, L"Live Set.cue");
+  Varnite app(L"\"Live Set.cue\"", L"C:\\Cue Sheets");
+  ExpectThreeTracksAdded(app, path);
+}
+
+void CommandLineRefused() {
+  const RefusedFiles files;
+  const std::wstring missing = kUnicodeFolder + L"\\missing.cue";
+  RemovePath(missing);
+  const struct {
+    std::wstring arguments;
+    std::wstring box;
+  } rows[] = {
+      {L"\"" + files.first + L"\" \"" + files.second + L"\"", kOneAtATime},
+      {L"\"" + files.image + L"\"", NotACueSheet(L"This File Is Not One", files.image)},
+      {L"\"" + missing + L"\"",
+       L"This Cue Sheet Cannot Be Found:\r\n" + missing + L"\r\n\r\nNothing Was Opened."},
+  };
+  for (const auto& row : rows) {
+    Varnite app(row.arguments);
+    app.ExpectMessageBox(row.box, BoxIcon::Stop);
+    app.WaitForNoDialog();
+    CheckEq(app.Text(IDC_LBL_CUESHEET), kInitialCueSheetLabel, "the label stays");
+    Check(app.Running(), "the program goes on running");
+  }
+  files.CheckUnchanged();
+  Check(!PathExists(missing), "the missing sheet is not created");
 }
 
 // ---- The About and Help panels ----
@@ -481,7 +633,7 @@ void PlantedDllsStayUnloaded() {
 
   // Varnite, started from there, never does: a load by bare name takes the system's DLL,
   // or finds none.
-  Varnite app(varnite);
+  Varnite app(L"", L"", varnite);
   for (const auto& dll : kPlanted) {
     const std::wstring loaded = LoadDllInside(app.process(), dll.name);
     CheckEq(LoadedBy(dll), L"", "the process that loaded the planted " + Narrow(dll.name));
@@ -513,6 +665,12 @@ const std::map<std::string, std::function<void()>>& Cases() {
       {"cuesheet_cancel", CueSheetCancel},
       {"cuesheet_read_only", CueSheetReadOnly},
       {"cuesheet_too_many_tracks", CueSheetTooManyTracks},
+      {"drop_one_sheet", DropOneSheet},
+      {"drop_refused", DropRefused},
+      {"drop_while_busy", DropWhileBusy},
+      {"command_line_sheet", CommandLineSheet},
+      {"command_line_relative_path", CommandLineRelativePath},
+      {"command_line_refused", CommandLineRefused},
       {"about_toggle", AboutToggle},
       {"help_toggle", HelpToggle},
       {"both_panels_and_keyboard", BothPanelsAndKeyboard},

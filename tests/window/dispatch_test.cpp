@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/event_wiring.h"
@@ -64,6 +65,57 @@ TEST(Dispatcher, TakesNoCommandWhileOneRunsAndRecoversFromAFailure) {
   EXPECT_FALSE(dispatcher.Busy());
   EXPECT_TRUE(dispatcher.Click(Control::cmdHelp));
   EXPECT_EQ(helpRuns, 1);
+}
+
+// A drop that arrives while the CueSheet button's dialog or one of its boxes is open:
+// refused with the alert sound, the running edit going on untouched; once it has ended, the
+// same drop is taken.
+TEST(EventWiring, PathsGivenWhileACommandRunsAreRefusedWithABeepAndTakenAfterwards) {
+  const char kChosen[] = "D:\\Discs\\chosen.cue";
+  const char kDropped[] = "D:\\Discs\\dropped.cue";
+  const std::string sheet = "  TRACK 02 AUDIO\r\n";
+  const char* const triggers[] = {"dialog", "box[none|Varnite] Track 04 has been added",
+                                  "box[info|Varnite] Now Record The Image Back To CD Using "
+                                  "The Same Cue Sheet"};
+  for (const char* trigger : triggers) {
+    testing::FakeWindow window, alone;
+    testing::MemoryFileSystem files, aloneFiles;
+    files.files = aloneFiles.files = {{kChosen, sheet}, {kDropped, sheet}};
+    Dispatcher dispatcher, aloneDispatcher;
+    WireClickHandlers(dispatcher, window, files);
+    WireClickHandlers(aloneDispatcher, alone, aloneFiles);
+    window.QueueChoice(kChosen);
+    alone.QueueChoice(kChosen);
+    window.whileOpen = [&](const std::string& event) {
+      if (event == trigger) OpenGivenPaths(dispatcher, window, files, {kDropped});
+    };
+
+    dispatcher.Click(Control::cmdEdit);
+    aloneDispatcher.Click(Control::cmdEdit);
+
+    // The same run as without the drop, with one beep right where the drop came.
+    std::vector<std::string> expected = alone.events;
+    auto at = std::find(expected.begin(), expected.end(), trigger);
+    ASSERT_NE(at, expected.end()) << trigger;
+    expected.insert(at + 1, "beep");
+    EXPECT_EQ(window.events, expected) << trigger;
+    EXPECT_EQ(files.files, aloneFiles.files) << trigger;
+    EXPECT_EQ(files.files.at(kDropped), sheet) << trigger;
+
+    window.events.clear();
+    OpenGivenPaths(dispatcher, window, files, {kDropped});
+    EXPECT_EQ(window.events.front(), std::string("set lblCueSheet=") + kDropped);
+    EXPECT_NE(files.files.at(kDropped), sheet) << "the drop is taken once the edit has ended";
+  }
+}
+
+TEST(EventWiring, NoPathsGivenDoNothingEvenWhileACommandRuns) {
+  testing::FakeWindow window;
+  testing::MemoryFileSystem files;
+  Dispatcher dispatcher;
+  OpenGivenPaths(dispatcher, window, files, {});
+  dispatcher.Run([&] { OpenGivenPaths(dispatcher, window, files, {}); });
+  EXPECT_THAT(window.events, ::testing::IsEmpty());
 }
 
 }  // namespace

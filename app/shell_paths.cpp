@@ -1,0 +1,87 @@
+#include "app/shell_paths.h"
+
+#include "fileio/utf.h"
+
+namespace varnite {
+namespace {
+
+// Not in Windows XP's headers or its USER32: looked up at run time.
+using ChangeWindowMessageFilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+using ChangeWindowMessageFilterFn = BOOL(WINAPI*)(UINT, DWORD);
+constexpr DWORD kMsgFltAllow = 1;  // MSGFLT_ALLOW, for the window alone (Windows 7)
+constexpr DWORD kMsgFltAdd = 1;    // MSGFLT_ADD, for the whole process (Vista)
+constexpr UINT kWmCopyGlobalData = 0x0049;
+
+template <typename Function>
+Function Lookup(HMODULE module, const char* name) {
+  // Through a plain function pointer type, which any function pointer may be cast to.
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// A full path as the user knows it: relative paths resolved against the current folder,
+// and short 8.3 names, which older shells pass on a command line, made long again.
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  const DWORD longSize = GetLongPathNameW(full.c_str(), nullptr, 0);
+  if (longSize == 0) return full;  // it does not exist: it is refused as it stands
+  std::wstring longPath(longSize, L'\0');
+  const DWORD longLength = GetLongPathNameW(full.c_str(), &longPath[0], longSize);
+  if (longLength == 0 || longLength >= longSize) return full;
+  longPath.resize(longLength);
+  return longPath;
+}
+
+}  // namespace
+
+void AcceptDroppedFiles(HWND window) {
+  DragAcceptFiles(window, TRUE);
+  // Varnite runs elevated, and from Vista on Windows keeps a non-elevated Explorer's
+  // messages away from an elevated window unless the window lets them through; a drop
+  // takes these three. Windows XP has no such filter, and no such functions.
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  if (!user32) return;
+  auto filterWindow =
+      Lookup<ChangeWindowMessageFilterExFn>(user32, "ChangeWindowMessageFilterEx");
+  auto filterProcess = Lookup<ChangeWindowMessageFilterFn>(user32, "ChangeWindowMessageFilter");
+  for (UINT message : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA),
+                       kWmCopyGlobalData}) {
+    if (filterWindow && filterWindow(window, message, kMsgFltAllow, nullptr)) continue;
+    if (filterProcess) filterProcess(message, kMsgFltAdd);
+  }
+}
+
+std::vector<std::string> DroppedPaths(HDROP drop) {
+  std::vector<std::string> paths;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring path(length + 1, L'\0');
+    path.resize(DragQueryFileW(drop, i, &path[0], length + 1));
+    if (!path.empty()) paths.push_back(WideToUtf8(FullPath(path)));
+  }
+  DragFinish(drop);
+  return paths;
+}
+
+std::vector<std::string> CommandLinePaths(const wchar_t* commandLine) {
+  std::vector<std::string> paths;
+  int count = 0;
+  // Explorer quotes each path ("%1" for "Open with", every path of a drop on the icon or
+  // of "Send To"); the shell's own splitting rules take the quotes off again.
+  LPWSTR* arguments = CommandLineToArgvW(commandLine, &count);
+  if (!arguments) return paths;
+  for (int i = 1; i < count; ++i) {
+    const std::wstring argument = arguments[i];
+    if (!argument.empty()) paths.push_back(WideToUtf8(FullPath(argument)));
+  }
+  LocalFree(arguments);
+  return paths;
+}
+
+}  // namespace varnite

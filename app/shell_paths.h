@@ -1,0 +1,28 @@
+// What the Windows shell hands Varnite, as full UTF-8 paths: the files dropped on its
+// window and the paths on its command line (a drop on the exe's icon, "Open with",
+// "Send To"). Nothing here decides what to do with them.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+namespace varnite {
+
+// Makes `window` a drop target for files from Explorer, elevated or not.
+void AcceptDroppedFiles(HWND window);
+
+// The dropped paths, in the order the shell gave them; finishes the drop, so `drop` is
+// no longer valid afterwards.
+std::vector<std::string> DroppedPaths(HDROP drop);
+
+// The arguments after the program's own name, each resolved against the current folder.
+// Empty arguments are no paths and are left out.
+std::vector<std::string> CommandLinePaths(const wchar_t* commandLine);
+
+}  // namespace varnite

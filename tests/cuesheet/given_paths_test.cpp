@@ -1,0 +1,154 @@
+#include "cuesheet/given_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "cuesheet/protection_tracks.h"
+#include "tests/support/fake_window.h"
+#include "tests/support/memory_file_system.h"
+#include "tests/support/test_files.h"
+
+namespace varnite {
+namespace {
+
+constexpr char kCue[] = "D:\\Discs\\album.cue";
+constexpr char kOtherCue[] = "D:\\Discs\\second.cue";
+constexpr char kImage[] = "D:\\Discs\\album.bin";
+constexpr char kFolder[] = "D:\\Discs";
+constexpr char kInitialLabel[] = "Select Your CDRwin CueSheet For Editing";
+
+const std::string kSheet = "FILE \"album.bin\" BINARY\r\n  TRACK 02 AUDIO\r\n    INDEX 01 00:00:00\r\n";
+
+std::string Blocks(int first) {
+  return ProtectionTrackBlock(first, " Audio", true) +
+         ProtectionTrackBlock(first + 1, " mode1/2352", false) +
+         ProtectionTrackBlock(first + 2, " mode2/2352", false);
+}
+
+std::string Refusal(const std::string& why) {
+  return "box[critical|Varnite] " + why + "\r\n\r\nNothing Was Opened.";
+}
+std::string NotACueSheet(const std::string& what, const std::string& path) {
+  return Refusal("Only A Cue Sheet (*.cue) Can Be Used.\r\n" + what + ":\r\n" + path);
+}
+
+// The files every case starts with: two sheets, a disc image, and folders.
+testing::MemoryFileSystem Disc() {
+  testing::MemoryFileSystem files;
+  files.files[kCue] = kSheet;
+  files.files[kOtherCue] = kSheet;
+  files.files["D:\\Discs\\ALBUM2.CUE"] = kSheet;
+  files.files[kImage] = std::string(4096, '\xA5');
+  files.files["D:\\Discs\\album.cue.bin"] = kSheet;
+  files.files["D:\\Discs\\albumcue"] = kSheet;
+  files.folders = {kFolder, "D:\\Discs\\Disc.cue"};
+  return files;
+}
+
+TEST(IsCueSheetName, EndsInDotCueInAnyCase) {
+  const std::pair<const char*, bool> cases[] = {
+      {"D:\\Discs\\album.cue", true}, {"ALBUM.CUE", true}, {"a.cUe", true}, {".cue", true},
+      {"cue", false}, {"ue", false}, {"", false}, {"a.cue ", false}, {"a.cues", false},
+      {"a_cue", false}, {"a.cue\\b", false}};
+  for (auto [name, expected] : cases) EXPECT_EQ(IsCueSheetName(name), expected) << name;
+}
+
+struct GivenCase {
+  const char* what;
+  std::vector<std::string> paths;
+  std::vector<std::string> boxes;  // empty: the cue sheet named is edited
+};
+void PrintTo(const GivenCase& c, std::ostream* os) { *os << c.what; }
+
+class GivenPaths : public ::testing::TestWithParam<GivenCase> {};
+
+TEST_P(GivenPaths, OneExistingCueSheetIsEditedAndAnythingElseRefusedUnopened) {
+  const GivenCase& c = GetParam();
+  testing::FakeWindow window;
+  testing::MemoryFileSystem files = Disc();
+  const auto before = files.files;
+
+  OpenGivenCueSheet(window, files, c.paths);
+
+  auto expected = before;
+  if (c.boxes.empty() && !c.paths.empty()) {
+    expected[c.paths.front()] += Blocks(3);
+    EXPECT_EQ(window.events.front(), "set lblCueSheet=" + c.paths.front());
+    EXPECT_EQ(window.events.back(),
+              "box[info|Varnite] Now Record The Image Back To CD Using The Same Cue Sheet");
+  } else {
+    EXPECT_EQ(window.events, c.boxes);
+    EXPECT_EQ(window.Caption(Control::lblCueSheet), kInitialLabel);
+    EXPECT_EQ(files.opensForReading + files.opensForAppending, 0);
+  }
+  EXPECT_EQ(files.files, expected);
+  EXPECT_EQ(files.openFiles, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, GivenPaths,
+    ::testing::Values(
+        GivenCase{"one sheet", {kCue}, {}},
+        GivenCase{"upper case name", {"D:\\Discs\\ALBUM2.CUE"}, {}},
+        GivenCase{"no paths", {}, {}},
+        GivenCase{"two sheets", {kCue, kOtherCue},
+                  {Refusal("Please Drop One Cue Sheet At A Time.")}},
+        GivenCase{"the same sheet twice", {kCue, kCue},
+                  {Refusal("Please Drop One Cue Sheet At A Time.")}},
+        GivenCase{"a sheet and a disc image", {kImage, kCue},
+                  {Refusal("Please Drop One Cue Sheet At A Time.")}},
+        GivenCase{"disc image", {kImage}, {NotACueSheet("This File Is Not One", kImage)}},
+        GivenCase{"cue inside the name", {"D:\\Discs\\album.cue.bin"},
+                  {NotACueSheet("This File Is Not One", "D:\\Discs\\album.cue.bin")}},
+        GivenCase{"cue without the dot", {"D:\\Discs\\albumcue"},
+                  {NotACueSheet("This File Is Not One", "D:\\Discs\\albumcue")}},
+        GivenCase{"missing disc image", {"D:\\Discs\\gone.bin"},
+                  {NotACueSheet("This File Is Not One", "D:\\Discs\\gone.bin")}},
+        GivenCase{"folder", {kFolder}, {NotACueSheet("This Is A Folder", kFolder)}},
+        GivenCase{"folder named like a sheet", {"D:\\Discs\\Disc.cue"},
+                  {NotACueSheet("This Is A Folder", "D:\\Discs\\Disc.cue")}},
+        GivenCase{"missing sheet", {"D:\\Discs\\gone.cue"},
+                  {Refusal("This Cue Sheet Cannot Be Found:\r\nD:\\Discs\\gone.cue")}}),
+    [](const auto& info) { return testing::TestName(info.param.what); });
+
+// A given sheet goes through the very flow a sheet chosen in the dialog does: the same
+// boxes, labels, retries and bytes, whatever the sheet or the failure.
+TEST(GivenPaths, EditExactlyAsAChoiceInTheDialogDoes) {
+  const struct {
+    const char* what;
+    std::function<void(testing::MemoryFileSystem&)> arrange;
+  } rows[] = {
+      {"two tracks", [](auto&) {}},
+      {"too many tracks", [](auto& fs) { fs.files[kCue] = "  TRACK 97 AUDIO\r\n"; }},
+      {"UTF-16", [](auto& fs) { fs.files[kCue] = std::string("\xFF\xFE" "F\0I\0", 6); }},
+      {"read-only", [](auto& fs) { fs.readOnly.insert(kCue); }},
+      {"TRACK with no number", [](auto& fs) { fs.files[kCue] += "  TRACK\r\n"; }},
+      {"disk full part-way", [](auto& fs) { fs.diskSpace = 100; }},
+      {"appending fails twice", [](auto& fs) { fs.openAppendFailures = 2; }},
+      {"removed after the look", [](auto& fs) { fs.openReadFailures = 1; }},
+  };
+  for (const auto& row : rows) {
+    testing::FakeWindow chosen, given;
+    testing::MemoryFileSystem chosenFiles = Disc(), givenFiles = Disc();
+    row.arrange(chosenFiles);
+    row.arrange(givenFiles);
+    chosen.QueueChoice(kCue);
+
+    cmdEdit_Click(chosen, chosenFiles);
+    OpenGivenCueSheet(given, givenFiles, {kCue});
+
+    ASSERT_FALSE(chosen.events.empty());
+    EXPECT_EQ(chosen.events.front(), "dialog");
+    EXPECT_EQ(given.events,
+              std::vector<std::string>(chosen.events.begin() + 1, chosen.events.end()))
+        << row.what;
+    EXPECT_EQ(givenFiles.files, chosenFiles.files) << row.what;
+    EXPECT_EQ(given.Caption(Control::lblCueSheet), chosen.Caption(Control::lblCueSheet));
+    // Both read the path before every use; the dialog route once more, for its empty test.
+    EXPECT_EQ(given.ChosenPathReads() + 1, chosen.ChosenPathReads()) << row.what;
+  }
+}
+
+}  // namespace
+}  // namespace varnite

@@ -1,0 +1,27 @@
+// The end-to-end driver's way to drop files on Varnite as Explorer does. An HDROP is
+// memory of the process that receives it, so it has to be made inside Varnite: the driver
+// puts the paths in a named shared memory block, sets the hook below on Varnite's thread
+// and sends the window a registered message; the hook, running in Varnite's process, builds
+// the HDROP from the block and posts WM_DROPFILES. (The paths do not travel in a
+// WM_COPYDATA: Wine gives a WH_CALLWNDPROC hook its lParam before it is brought over into
+// the receiving process.)
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+namespace varnite::ui {
+
+// The registered message that asks the hook for a drop.
+constexpr wchar_t kDropRequestMessage[] = L"VarniteTestDropRequest";
+// The shared block: a DWORD with the byte count of the paths, then the paths as UTF-16,
+// each ended by a NUL, and one more NUL after the last, as in the HDROP itself.
+constexpr wchar_t kDropPathsBlock[] = L"VarniteTestDropPaths";
+// Set by the hook once the WM_DROPFILES is posted.
+constexpr wchar_t kDropPostedEvent[] = L"VarniteTestDropPosted";
+// The WH_CALLWNDPROC procedure's exported name in varnite_drop_hook.dll.
+constexpr char kDropHookName[] = "VarniteDropHook";
+
+}  // namespace varnite::ui
