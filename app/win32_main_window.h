@@ -1,6 +1,6 @@
-// The real window: frmMain with its eleven controls, drawn and wired with the Win32 API.
-// It only translates: every click goes to a portable handler, which talks back through
-// the MainWindow interface.
+// The real window: frmMain with its controls, built from the control table and drawn and
+// wired with the Win32 API. It only translates: every click goes to a portable handler,
+// which talks back through the MainWindow interface.
 #pragma once
 
 #ifndef NOMINMAX
@@ -10,9 +10,10 @@
 
 #include <string>
 
+#include "fileio/file_system.h"
+#include "window/control_table.h"
 #include "window/dispatch.h"
 #include "window/main_window.h"
-#include "fileio/file_system.h"
 
 namespace varnite {
 
@@ -41,17 +42,25 @@ class Win32MainWindow final : public MainWindow {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
   void OnCommand(int id);
-  void PaintBackground(HDC dc);
+  bool ClickFocusedButtonOnReturn(const MSG& msg);
+  void CreatePicture(int width, int height);
+  void PaintPicture(HDC dc);
   HBRUSH OnCtlColorStatic(HDC dc, HWND control);
   HWND Handle(Control control) const;
 
   HINSTANCE instance_;
   FileSystem& files_;
   HWND hwnd_ = nullptr;
-  HWND controls_[10] = {};
+  HWND controls_[kControlCount] = {};
   HWND lastFocus_ = nullptr;
-  HBITMAP background_ = nullptr;
-  HBRUSH backgroundBrush_ = nullptr;
+  int dpiX_ = 96;
+  int dpiY_ = 96;
+  // The background picture scaled once to the client area, kept selected in a memory DC
+  // that every paint copies from.
+  HDC pictureDc_ = nullptr;
+  HBITMAP picture_ = nullptr;
+  HGDIOBJ pictureDcBitmap_ = nullptr;
+  HFONT uiFont_ = nullptr;
   HFONT helpFont_ = nullptr;
   std::wstring chosenPath_;
   Dispatcher dispatcher_;
