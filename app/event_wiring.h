@@ -1,8 +1,10 @@
-// The event wiring: each of the four buttons' clicks bound to its handler, and the cue
-// sheets the shell hands over. Portable, so that what each way in runs is tested without
-// a window.
+// The event wiring: each of the four buttons' clicks bound to its handler, the cue sheets
+// the shell hands over, and the rule for a failure no handler caught. Portable, so that
+// what each way in runs, and what the user is told when one fails, are tested without a
+// window.
 #pragma once
 
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,8 @@
 
 namespace varnite {
 
+// Binds the four buttons and installs the failure rule: a critical box that gives the
+// failure's number and description, shown before the program ends.
 void WireClickHandlers(Dispatcher& dispatcher, MainWindow& window, FileSystem& files);
 
 // Paths dropped on the window or named on the command line (UTF-8, full paths), run like a
@@ -21,5 +25,8 @@ void WireClickHandlers(Dispatcher& dispatcher, MainWindow& window, FileSystem& f
 // vanish without a sign, and the user can drop them again once the box is closed.
 void OpenGivenPaths(Dispatcher& dispatcher, MainWindow& window, FileSystem& files,
                     const std::vector<std::string>& paths);
+
+// The text of that box.
+std::string UncaughtFailureText(std::exception_ptr failure);
 
 }  // namespace varnite

@@ -3,13 +3,10 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include <exception>
 #include <vector>
 
 #include "app/event_wiring.h"
 #include "app/shell_paths.h"
-#include "window/panels.h"
-#include "fileio/operation_error.h"
 #include "fileio/utf.h"
 #include "resources/resource.h"
 
@@ -18,43 +15,6 @@ namespace {
 
 // Posted to the window once it is shown, to open the paths of the command line.
 constexpr UINT kOpenStartPaths = WM_APP + 1;
-
-constexpr wchar_t kWindowCaption[] = L"Varnite From Quenmore 2000.";
-constexpr int kClientWidth = 327;   // 4905 twips
-constexpr int kClientHeight = 216;  // 3240 twips
-constexpr int kPictureWidth = 326;
-constexpr COLORREF kPictureEdge = RGB(0, 0, 3);  // the picture's darkest colour
-
-enum class Kind { Button, Label, Panel, ScrollingPanel };
-
-struct ControlSpec {
-  Control control;
-  int id;
-  Kind kind;
-  const wchar_t* text;  // nullptr: a panel, whose text comes from the panel texts
-  int x, y, width, height;
-};
-
-// In creation order, which is also the Z-order from the top: the buttons in their tab
-// order, then the panels (help over about when both are shown), then the labels at the
-// bottom, so a shown panel covers them. Labels never take the focus, so their place in
-// the Z-order does not change the tab cycle.
-const ControlSpec kControls[] = {
-    {Control::cmdCreate, IDC_CMD_CREATE, Kind::Button, L"Create File", 8, 48, 89, 25},
-    {Control::cmdHelp, IDC_CMD_HELP, Kind::Button, L"Help Please", 8, 112, 89, 25},
-    {Control::cmdAbout, IDC_CMD_ABOUT, Kind::Button, L"About Varnite", 8, 144, 89, 25},
-    {Control::cmdEdit, IDC_CMD_EDIT, Kind::Button, L"CueSheet", 8, 80, 89, 25},
-    {Control::txtHelp, IDC_TXT_HELP, Kind::ScrollingPanel, nullptr, 112, 48, 209, 121},
-    {Control::txtAbout, IDC_TXT_ABOUT, Kind::Panel, nullptr, 112, 48, 209, 121},
-    {Control::lblCreate, IDC_LBL_CREATE, Kind::Label,
-     L"This Will Create A Dummy File On Drive C:", 112, 48, 201, 17},
-    {Control::lblCueSheet, IDC_LBL_CUESHEET, Kind::Label,
-     L"Select Your CDRwin CueSheet For Editing", 112, 80, 201, 17},
-    {Control::lblHelp, IDC_LBL_HELP, Kind::Label, L"How The Hell Do I Work This Program ?", 112,
-     112, 201, 17},
-    {Control::lblAbout, IDC_LBL_ABOUT, Kind::Label,
-     L"Its Polite To Read The About Bit Yer Know !", 112, 144, 209, 17},
-};
 
 int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;
@@ -72,12 +32,21 @@ bool FontInstalled(const wchar_t* face) {
   return found;
 }
 
+// The default user-interface font, the face of DEFAULT_GUI_FONT, at its 8 points for the
+// display's DPI. Windows makes the stock font just so; Wine scales its 96-DPI pixel height
+// and rounds up, 8.5 points at 144 DPI, which cuts the labels' texts shorter than at 96.
+HFONT CreateUiFont(int dpiY) {
+  LOGFONTW font{};
+  if (!GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font)) return nullptr;
+  font.lfHeight = -FontPixelHeight(kUiFontSize, dpiY);
+  font.lfWidth = 0;
+  return CreateFontIndirectW(&font);
+}
+
 // The help panel's face: "MS Serif" at 6.75 points; where it is missing, another serif
 // face of the same size rather than whatever the font mapper would pick.
-HFONT CreateHelpFont() {
-  HDC dc = GetDC(nullptr);
-  int height = -MulDiv(675, GetDeviceCaps(dc, LOGPIXELSY), 7200);
-  ReleaseDC(nullptr, dc);
+HFONT CreateHelpFont(int dpiY) {
+  const int height = -FontPixelHeight(kHelpFontSize, dpiY);
   const wchar_t* face = L"MS Serif";
   if (!FontInstalled(face)) face = FontInstalled(L"Times New Roman") ? L"Times New Roman" : L"";
   return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
@@ -86,11 +55,14 @@ HFONT CreateHelpFont() {
 }
 
 // The panels are read-only, so they have no use for the Tab key; without this a multi-line
-// edit keeps Tab for itself and the keyboard user could not leave a shown panel.
+// edit keeps Tab for itself and the keyboard user could not leave a shown panel. Nor
+// should tabbing into one select its whole text, as the dialog manager does for an edit.
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   LRESULT result = CallWindowProcW(original, hwnd, message, wParam, lParam);
-  if (message == WM_GETDLGCODE) result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+  if (message == WM_GETDLGCODE) {
+    result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_HASSETSEL);
+  }
   return result;
 }
 
@@ -109,9 +81,13 @@ Win32MainWindow::Win32MainWindow(HINSTANCE instance, FileSystem& files)
 }
 
 Win32MainWindow::~Win32MainWindow() {
-  if (backgroundBrush_) DeleteObject(backgroundBrush_);
-  if (background_) DeleteObject(background_);
+  if (pictureDc_) {
+    SelectObject(pictureDc_, pictureDcBitmap_);
+    DeleteDC(pictureDc_);
+  }
+  if (picture_) DeleteObject(picture_);
   if (helpFont_) DeleteObject(helpFont_);
+  if (uiFont_) DeleteObject(uiFont_);
 }
 
 bool Win32MainWindow::Create(int showCommand) {
@@ -127,29 +103,37 @@ bool Win32MainWindow::Create(int showCommand) {
   wc.lpszClassName = VARNITE_WINDOW_CLASS;
   if (!RegisterClassExW(&wc)) return false;
 
-  background_ = static_cast<HBITMAP>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, 0));
-  if (background_) backgroundBrush_ = CreatePatternBrush(background_);
-  helpFont_ = CreateHelpFont();
+  // The layout is in twips, so it follows the display's DPI as the fonts do; the program
+  // declares itself DPI-aware, so Windows does not stretch it a second time.
+  HDC screen = GetDC(nullptr);
+  dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
+  dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const int clientWidth = TwipsToPixels(kClientWidthTwips, dpiX_);
+  const int clientHeight = TwipsToPixels(kClientHeightTwips, dpiY_);
+  CreatePicture(clientWidth, clientHeight);
+  uiFont_ = CreateUiFont(dpiY_);
+  helpFont_ = CreateHelpFont(dpiY_);
 
   // A fixed single border: a caption, the system menu and minimize, but no sizing.
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT frame = {0, 0, kClientWidth, kClientHeight};
+  RECT frame = {0, 0, clientWidth, clientHeight};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
-  hwnd_ = CreateWindowExW(0, VARNITE_WINDOW_CLASS, kWindowCaption, style, CW_USEDEFAULT,
-                          CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                          nullptr, nullptr, instance_, this);
+  hwnd_ = CreateWindowExW(0, VARNITE_WINDOW_CLASS, Utf8ToWide(kWindowCaption).c_str(), style,
+                          CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                          frame.bottom - frame.top, nullptr, nullptr, instance_, this);
   if (!hwnd_) return false;
   AcceptDroppedFiles(hwnd_);
   ShowWindow(hwnd_, showCommand);
   UpdateWindow(hwnd_);
-  SetFocus(Handle(Control::cmdCreate));
+  SetFocus(Handle(FirstInTabOrder()));
   return true;
 }
 
 int Win32MainWindow::Run() {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (ClickFocusedButtonOnReturn(msg)) continue;
     // The dialog manager gives the plain window tab navigation and keyboard clicks.
     if (IsDialogMessageW(hwnd_, &msg)) continue;
     TranslateMessage(&msg);
@@ -161,6 +145,21 @@ int Win32MainWindow::Run() {
 void Win32MainWindow::OpenWhenShown(std::vector<std::string> paths) {
   startPaths_ = std::move(paths);
   if (!startPaths_.empty()) PostMessageW(hwnd_, kOpenStartPaths, 0, 0);
+}
+
+// Return clicks the focused button, however the focus got there. The window is not a
+// dialog, so the dialog manager would click only a button it had made the default, which
+// it does when Tab brings the focus to it, but not at start, after a mouse click or when
+// the focus comes back after a box.
+bool Win32MainWindow::ClickFocusedButtonOnReturn(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN) return false;
+  if (!msg.hwnd || GetParent(msg.hwnd) != hwnd_) return false;
+  const ControlRow* row = RowWithId(GetDlgCtrlID(msg.hwnd));
+  if (!row || row->kind != ControlKind::Button || Handle(row->control) != msg.hwnd) return false;
+  // A held key repeats its key-down; one press is one click.
+  const bool repeat = (msg.lParam & (1L << 30)) != 0;
+  if (!repeat) SendMessageW(msg.hwnd, BM_CLICK, 0, 0);
+  return true;
 }
 
 LRESULT CALLBACK Win32MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
@@ -184,8 +183,11 @@ LRESULT Win32MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
       if (HIWORD(wParam) == BN_CLICKED && lParam != 0) OnCommand(LOWORD(wParam));
       return 0;
     case WM_ERASEBKGND:
-      PaintBackground(reinterpret_cast<HDC>(wParam));
+      PaintPicture(reinterpret_cast<HDC>(wParam));
       return 1;
+    case WM_PRINTCLIENT:
+      PaintPicture(reinterpret_cast<HDC>(wParam));
+      return 0;
     case WM_CTLCOLORSTATIC:
       return reinterpret_cast<LRESULT>(
           OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
@@ -197,7 +199,7 @@ LRESULT Win32MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
       if (lastFocus_ && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_)) {
         SetFocus(lastFocus_);
       } else {
-        SetFocus(Handle(Control::cmdCreate));
+        SetFocus(Handle(FirstInTabOrder()));
       }
       return 0;
     case WM_DROPFILES:
@@ -207,7 +209,8 @@ LRESULT Win32MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
       // Taken once: the message cannot open them a second time.
       const std::vector<std::string> paths = std::move(startPaths_);
       startPaths_.clear();
-      RunCommand([&] { OpenGivenPaths(dispatcher_, *this, files_, paths); });
+      OpenGivenPaths(dispatcher_, *this, files_, paths);
+      EndIfFailed();
       return 0;
     }
     case WM_DESTROY:
@@ -219,94 +222,122 @@ LRESULT Win32MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
 }
 
 void Win32MainWindow::CreateControls() {
-  HFONT uiFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  for (const ControlSpec& row : kControls) {
+  HFONT uiFont = uiFont_ ? uiFont_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  for (Control control : CreationOrder()) {
+    const ControlRow& row = RowOf(control);
     const wchar_t* cls = L"BUTTON";
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (row.visibleAtStart ? WS_VISIBLE : 0);
     DWORD exStyle = 0;
-    std::wstring text = row.text ? row.text : L"";
     switch (row.kind) {
-      case Kind::Button:
-        style |= WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
+      case ControlKind::Button:
+        style |= WS_TABSTOP | BS_PUSHBUTTON;
         break;
-      case Kind::Label:
+      case ControlKind::Label:
         // One line, cut at the right edge: a long path never grows or wraps the label.
         cls = L"STATIC";
-        style |= WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+        style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
         break;
-      case Kind::Panel:
-      case Kind::ScrollingPanel:
+      case ControlKind::Panel:
+      case ControlKind::ScrollingPanel:
         // Read-only: the texts are fixed and nothing ever reads them back.
         cls = L"EDIT";
         style |= WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
-        if (row.kind == Kind::ScrollingPanel) style |= WS_VSCROLL;
+        if (row.kind == ControlKind::ScrollingPanel) style |= WS_VSCROLL;
         exStyle = WS_EX_CLIENTEDGE;
-        text = Utf8ToWide(row.control == Control::txtHelp ? kHelpText : kAboutText);
         break;
     }
-    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), style, row.x, row.y, row.width,
-                                row.height, hwnd_,
+    const PixelRect rect = ToPixels(row.twips, dpiX_, dpiY_);
+    HWND hwnd = CreateWindowExW(exStyle, cls, Utf8ToWide(row.initialText).c_str(), style,
+                                rect.left, rect.top, rect.width, rect.height, hwnd_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
                                 instance_, nullptr);
     SendMessageW(hwnd, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(row.control == Control::txtHelp && helpFont_
-                                              ? helpFont_
-                                              : uiFont),
+                 reinterpret_cast<WPARAM>(control == Control::txtHelp && helpFont_ ? helpFont_
+                                                                                   : uiFont),
                  FALSE);
-    if (row.kind == Kind::Panel || row.kind == Kind::ScrollingPanel) {
+    if (row.kind == ControlKind::Panel || row.kind == ControlKind::ScrollingPanel) {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PanelProc));
     }
-    controls_[static_cast<int>(row.control)] = hwnd;
+    controls_[static_cast<int>(control)] = hwnd;
   }
 }
 
 void Win32MainWindow::OnCommand(int id) {
-  const ControlSpec* row = nullptr;
-  for (const ControlSpec& spec : kControls) {
-    if (spec.id == id) row = &spec;
-  }
+  const ControlRow* row = RowWithId(id);
   if (!row) return;
-  RunCommand([&] { dispatcher_.Click(row->control); });
+  // A failure no handler caught has been shown by the time Click returns; the program
+  // then ends.
+  if (dispatcher_.Click(row->control)) EndIfFailed();
 }
 
 void Win32MainWindow::OnDropFiles(HDROP drop) {
   // The paths are taken and the drop finished at once: the edit that follows shows boxes,
   // and the shell's memory is not held through them.
-  const std::vector<std::string> paths = DroppedPaths(drop);
-  RunCommand([&] { OpenGivenPaths(dispatcher_, *this, files_, paths); });
+  OpenGivenPaths(dispatcher_, *this, files_, DroppedPaths(drop));
+  EndIfFailed();
 }
 
-void Win32MainWindow::RunCommand(const std::function<void()>& command) {
-  try {
-    command();
-  } catch (const OperationError& error) {
-    // A failure no handler expected: say what it was and end, as nothing can be trusted.
-    ShowMessage({"Run-time error '" + std::to_string(error.code()) + "':\r\n\r\n" +
-                     error.description(),
-                 MessageIcon::Critical});
-    DestroyWindow(hwnd_);
-  } catch (const std::exception& error) {
-    ShowMessage({std::string("Run-time error '51':\r\n\r\nInternal error: ") + error.what(),
-                 MessageIcon::Critical});
-    DestroyWindow(hwnd_);
-  }
+void Win32MainWindow::EndIfFailed() {
+  if (dispatcher_.Ended()) DestroyWindow(hwnd_);
 }
 
-void Win32MainWindow::PaintBackground(HDC dc) {
-  RECT client;
-  GetClientRect(hwnd_, &client);
-  if (backgroundBrush_) {
-    // The picture at its own size from the top-left corner; the column it leaves
-    // uncovered at the right takes its darkest colour.
-    RECT picture = {0, 0, kPictureWidth, client.bottom};
-    SetBrushOrgEx(dc, 0, 0, nullptr);
-    FillRect(dc, &picture, backgroundBrush_);
-    client.left = kPictureWidth;
+// The picture keeps its size in twips, 15 to a pixel: at 96 DPI it is drawn pixel for
+// pixel as it is stored, at any other it is scaled once, smoothly, here. Whatever strip of
+// the client area it does not cover takes the colour of its top-right corner, the
+// darkest end of its gradient.
+void Win32MainWindow::CreatePicture(int width, int height) {
+  auto source = static_cast<HBITMAP>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, 0));
+  if (!source) return;
+  BITMAP info{};
+  GetObjectW(source, sizeof info, &info);
+  HDC screen = GetDC(nullptr);
+  HDC sourceDc = CreateCompatibleDC(screen);
+  HGDIOBJ sourceDcBitmap = SelectObject(sourceDc, source);
+  pictureDc_ = CreateCompatibleDC(screen);
+  picture_ = CreateCompatibleBitmap(screen, width, height);
+  ReleaseDC(nullptr, screen);
+  if (!pictureDc_ || !picture_) {
+    if (pictureDc_) DeleteDC(pictureDc_);
+    if (picture_) DeleteObject(picture_);
+    pictureDc_ = nullptr;
+    picture_ = nullptr;
+  } else {
+    pictureDcBitmap_ = SelectObject(pictureDc_, picture_);
+    HBRUSH edge = CreateSolidBrush(GetPixel(sourceDc, info.bmWidth - 1, 0));
+    RECT all = {0, 0, width, height};
+    FillRect(pictureDc_, &all, edge);
+    DeleteObject(edge);
+    const int scaledWidth = TwipsToPixels(info.bmWidth * kPictureTwipsPerPixel, dpiX_);
+    const int scaledHeight = TwipsToPixels(info.bmHeight * kPictureTwipsPerPixel, dpiY_);
+    if (scaledWidth == info.bmWidth && scaledHeight == info.bmHeight) {
+      BitBlt(pictureDc_, 0, 0, info.bmWidth, info.bmHeight, sourceDc, 0, 0, SRCCOPY);
+    } else {
+      SetStretchBltMode(pictureDc_, HALFTONE);
+      SetBrushOrgEx(pictureDc_, 0, 0, nullptr);  // as HALFTONE requires
+      StretchBlt(pictureDc_, 0, 0, scaledWidth, scaledHeight, sourceDc, 0, 0, info.bmWidth,
+                 info.bmHeight, SRCCOPY);
+    }
   }
-  HBRUSH edge = CreateSolidBrush(kPictureEdge);
-  FillRect(dc, &client, edge);
-  DeleteObject(edge);
+  SelectObject(sourceDc, sourceDcBitmap);
+  DeleteDC(sourceDc);
+  DeleteObject(source);
+}
+
+// Copies the picture in client coordinates. A themed button has its corners painted by
+// asking the window to paint into the button's own DC, its origin moved to the window's;
+// a copy in logical coordinates lands right there, where a brush origin, which is in
+// device units, would not.
+void Win32MainWindow::PaintPicture(HDC dc) {
+  RECT area;
+  if (GetClipBox(dc, &area) == ERROR) GetClientRect(hwnd_, &area);
+  if (pictureDc_) {
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, pictureDc_,
+           area.left, area.top, SRCCOPY);
+  } else {
+    FillRect(dc, &area, GetSysColorBrush(COLOR_3DFACE));
+  }
 }
 
 HBRUSH Win32MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
@@ -316,16 +347,18 @@ HBRUSH Win32MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
     return GetSysColorBrush(COLOR_WINDOW);
   }
-  // A label paints the part of the picture it lies on, then its letters without a
+  // A label paints the slice of the picture it lies on, then its letters without a
   // background: transparent to the eye, and a changed text never leaves old letters.
   SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
   SetBkMode(dc, TRANSPARENT);
-  if (!backgroundBrush_) return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-  RECT rc;
-  GetWindowRect(control, &rc);
-  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&rc), 2);
-  SetBrushOrgEx(dc, -rc.left, -rc.top, nullptr);
-  return backgroundBrush_;
+  if (pictureDc_) {
+    RECT place;
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&place), 2);
+    BitBlt(dc, 0, 0, place.right - place.left, place.bottom - place.top, pictureDc_, place.left,
+           place.top, SRCCOPY);
+  }
+  return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 }
 
 HWND Win32MainWindow::Handle(Control control) const {

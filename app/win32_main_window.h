@@ -1,6 +1,6 @@
-// The real window: frmMain with its eleven controls, drawn and wired with the Win32 API.
-// It only translates: every click goes to a portable handler, which talks back through
-// the MainWindow interface.
+// The real window: frmMain with its controls, built from the control table and drawn and
+// wired with the Win32 API. It only translates: every click goes to a portable handler,
+// which talks back through the MainWindow interface.
 #pragma once
 
 #ifndef NOMINMAX
@@ -9,13 +9,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "fileio/file_system.h"
+#include "window/control_table.h"
 #include "window/dispatch.h"
 #include "window/main_window.h"
-#include "fileio/file_system.h"
 
 namespace varnite {
 
@@ -48,19 +48,28 @@ class Win32MainWindow final : public MainWindow {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
   void OnCommand(int id);
+  bool ClickFocusedButtonOnReturn(const MSG& msg);
   void OnDropFiles(HDROP drop);
-  void RunCommand(const std::function<void()>& command);
-  void PaintBackground(HDC dc);
+  // Ends the program once a failure no handler caught has been reported.
+  void EndIfFailed();
+  void CreatePicture(int width, int height);
+  void PaintPicture(HDC dc);
   HBRUSH OnCtlColorStatic(HDC dc, HWND control);
   HWND Handle(Control control) const;
 
   HINSTANCE instance_;
   FileSystem& files_;
   HWND hwnd_ = nullptr;
-  HWND controls_[10] = {};
+  HWND controls_[kControlCount] = {};
   HWND lastFocus_ = nullptr;
-  HBITMAP background_ = nullptr;
-  HBRUSH backgroundBrush_ = nullptr;
+  int dpiX_ = 96;
+  int dpiY_ = 96;
+  // The background picture scaled once to the client area, kept selected in a memory DC
+  // that every paint copies from.
+  HDC pictureDc_ = nullptr;
+  HBITMAP picture_ = nullptr;
+  HGDIOBJ pictureDcBitmap_ = nullptr;
+  HFONT uiFont_ = nullptr;
   HFONT helpFont_ = nullptr;
   std::wstring chosenPath_;
   std::vector<std::string> startPaths_;

@@ -200,6 +200,8 @@ def main(exe):
     manifest = resource(exe, 24, 1).decode("utf-8", "replace")
     check('level="requireAdministrator"' in manifest,
           "the manifest asks for administrator rights (the root of C: needs them)")
+    check(re.search(r"<dpiAware\b[^>]*>\s*true\s*</dpiAware>", manifest) is not None,
+          "the manifest declares the program DPI-aware (it scales its window itself)")
 
     print("%s: %d check(s) failed" % (exe, failures) if failures else "%s: all checks passed" % exe)
     return 1 if failures else 0

@@ -60,3 +60,14 @@ varnite_start_display() {
 varnite_stop_display() {
   [ -n "${VARNITE_XVFB_PID:-}" ] && kill "$VARNITE_XVFB_PID" 2>/dev/null || true
 }
+
+# varnite_set_dpi DPI: sets the display DPI that programs in the running prefix see
+# (96, 120, 144...). Wine reads it when its wineserver starts, so the server is restarted.
+varnite_set_dpi() {
+  "$VARNITE_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >/dev/null 2>&1 </dev/null || return 1
+  wineserver -k
+  wineserver -w
+  wineserver -p
+  "$VARNITE_WINE" cmd /c exit >/dev/null 2>&1 </dev/null || true
+}

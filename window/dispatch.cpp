@@ -6,21 +6,31 @@ void Dispatcher::Bind(Control control, Handler handler) {
   handlers_[control] = std::move(handler);
 }
 
+void Dispatcher::ReportUncaughtFailures(FailureReport report) { report_ = std::move(report); }
+
 bool Dispatcher::Click(Control control) {
   auto it = handlers_.find(control);
   return it != handlers_.end() && Run(it->second);
 }
 
 bool Dispatcher::Run(const Handler& command) {
-  if (busy_) return false;
-  // Cleared however the command ends, so a failure the shell reports does not leave
-  // every button dead.
+  if (busy_ || ended_) return false;
+  // Cleared however the command ends, so a failure that goes on to the caller does not
+  // leave every button dead.
   struct Running {
     bool& busy;
     explicit Running(bool& flag) : busy(flag) { busy = true; }
     ~Running() { busy = false; }
   } running(busy_);
-  command();
+  try {
+    command();
+  } catch (...) {
+    if (!report_) throw;
+    report_(std::current_exception());
+    // Set only once the report is done: a click dropped while its box is open must not
+    // look like the end of the program to whoever sent it.
+    ended_ = true;
+  }
   return true;
 }
 

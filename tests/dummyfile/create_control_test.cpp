@@ -6,6 +6,7 @@
 #include "dummyfile/dummy_file.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/memory_file_system.h"
+#include "window/control_table.h"
 
 namespace varnite {
 namespace {
@@ -68,7 +69,7 @@ TEST(CreateControl, AFailedWriteIsReportedAndLeavesBothCaptionsForAnotherTry) {
                           "box[critical|Varnite] The Dummy File Could Not Be Written To C:\\"
                           "\r\n\r\nErr#: 70 - Permission denied"));
   EXPECT_EQ(window.Caption(Control::cmdCreate), "Create File");
-  EXPECT_EQ(window.Caption(Control::lblCreate), "This Will Create A Dummy File On Drive C:");
+  EXPECT_EQ(window.Caption(Control::lblCreate), RowOf(Control::lblCreate).initialText);
 
   // The user fixes the cause and clicks again: the program is still there to do it.
   files.readOnly.clear();

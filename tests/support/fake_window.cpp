@@ -1,32 +1,18 @@
 #include "tests/support/fake_window.h"
 
+#include "window/control_table.h"
+
 namespace varnite::testing {
 
-const char* ControlName(Control control) {
-  switch (control) {
-    case Control::cmdCreate: return "cmdCreate";
-    case Control::lblCreate: return "lblCreate";
-    case Control::cmdEdit: return "cmdEdit";
-    case Control::lblCueSheet: return "lblCueSheet";
-    case Control::cmdHelp: return "cmdHelp";
-    case Control::lblHelp: return "lblHelp";
-    case Control::cmdAbout: return "cmdAbout";
-    case Control::lblAbout: return "lblAbout";
-    case Control::txtAbout: return "txtAbout";
-    case Control::txtHelp: return "txtHelp";
-  }
-  return "?";
-}
+const char* ControlName(Control control) { return RowOf(control).name; }
 
-FakeWindow::FakeWindow()
-    : captions_{{Control::cmdCreate, "Create File"},
-                {Control::lblCreate, "This Will Create A Dummy File On Drive C:"},
-                {Control::cmdEdit, "CueSheet"},
-                {Control::lblCueSheet, "Select Your CDRwin CueSheet For Editing"},
-                {Control::cmdHelp, "Help Please"},
-                {Control::lblHelp, "How The Hell Do I Work This Program ?"},
-                {Control::cmdAbout, "About Varnite"},
-                {Control::lblAbout, "Its Polite To Read The About Bit Yer Know !"}} {}
+// The window as it is at start: every control's initial text and visibility.
+FakeWindow::FakeWindow() {
+  for (const ControlRow& row : kControlTable) {
+    captions_[row.control] = row.initialText;
+    visible_[row.control] = row.visibleAtStart;
+  }
+}
 
 std::string FakeWindow::Caption(Control control) const {
   auto it = captions_.find(control);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -224,6 +225,15 @@ HWND Varnite::Focus() const {
 
 void Varnite::Click(int id) { PostMessageW(Control(id), BM_CLICK, 0, 0); }
 
+void Varnite::MouseClick(int id) {
+  HWND target = Control(id);
+  RECT rc;
+  GetClientRect(target, &rc);
+  const LPARAM middle = MAKELPARAM((rc.right - rc.left) / 2, (rc.bottom - rc.top) / 2);
+  PostMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+  PostMessageW(target, WM_LBUTTONUP, 0, middle);
+}
+
 void Varnite::PressKey(UINT vk) {
   HWND target = Focus();
   Check(target != nullptr, "a control has the focus");
@@ -342,6 +352,59 @@ void Varnite::Drop(const std::vector<std::wstring>& paths) {
   CloseHandle(block);
   Check(hook != nullptr, "the drop hook is set on Varnite's thread");
   Check(done, "the drop is posted inside Varnite");
+}
+
+int Varnite::DialogCount() const {
+  return static_cast<int>(TopLevelWindows(process_.dwProcessId, L"#32770").size());
+}
+
+Varnite::Pixels Varnite::CaptureClientArea() const {
+  RedrawWindow(window_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(400);
+  RECT client;
+  GetClientRect(window_, &client);
+  POINT origin = {0, 0};
+  ClientToScreen(window_, &origin);
+  Pixels pixels;
+  pixels.width = client.right;
+  pixels.height = client.bottom;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = pixels.width;
+  info.bmiHeader.biHeight = -pixels.height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  Check(bitmap != nullptr, "a bitmap for the screen's pixels");
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, pixels.width, pixels.height, screen, origin.x, origin.y, SRCCOPY);
+  GdiFlush();
+  const auto* bgra = static_cast<const unsigned char*>(bits);
+  pixels.colours.resize(static_cast<std::size_t>(pixels.width * pixels.height));
+  for (std::size_t i = 0; i < pixels.colours.size(); ++i) {
+    pixels.colours[i] = RGB(bgra[4 * i + 2], bgra[4 * i + 1], bgra[4 * i]);
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+int DisplayDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpiX = GetDeviceCaps(screen, LOGPIXELSX), dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  CheckEq(dpiY, dpiX, "the display's vertical DPI");
+  char expected[16] = {};
+  if (GetEnvironmentVariableA("VARNITE_UI_DPI", expected, sizeof expected) > 0) {
+    CheckEq(dpiX, std::atol(expected), "the display's DPI (VARNITE_UI_DPI)");
+  }
+  return dpiX;
 }
 
 std::string ReadFileBytes(const std::wstring& path) {

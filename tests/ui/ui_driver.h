@@ -49,8 +49,9 @@ class Varnite {
   RECT ClientRectOf(int id) const;  // in the main window's client coordinates
   HWND Focus() const;
 
-  void Click(int id);      // a mouse click on a button
-  void PressKey(UINT vk);  // a key press and release on the focused control
+  void Click(int id);       // a click on a button, as automation sends it (BM_CLICK)
+  void MouseClick(int id);  // the mouse pressed and released at the middle of a control
+  void PressKey(UINT vk);   // a key press and release on the focused control
 
   // Waits for the next message box of the program and reads it; fails after `ms`.
   MessageBoxView WaitForMessageBox(DWORD ms = 10000);
@@ -73,6 +74,17 @@ class Varnite {
   // Varnite's process. Returns once the message is posted, not when it has been handled.
   void Drop(const std::vector<std::wstring>& paths);
 
+  // How many dialogs (message boxes and file dialogs) of the program are open now.
+  int DialogCount() const;
+
+  // What the screen shows of the client area now, after the window has repainted.
+  struct Pixels {
+    int width = 0, height = 0;
+    std::vector<COLORREF> colours;  // row by row from the top-left corner
+    COLORREF at(int x, int y) const { return colours[static_cast<std::size_t>(y * width + x)]; }
+  };
+  Pixels CaptureClientArea() const;
+
  private:
   HWND FindDialog(bool fileDialog) const;
   PROCESS_INFORMATION process_{};
@@ -93,6 +105,11 @@ std::wstring LoadDllInside(HANDLE process, const std::wstring& name);
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool PathExists(const std::wstring& path);
+
+// The DPI this process's display has: the program runs in the same Wine prefix, so it
+// sees the same. Fails if VARNITE_UI_DPI is set and differs, so a run meant for another
+// DPI never passes at 96.
+int DisplayDpi();
 void RemovePath(const std::wstring& path);  // a file, or an empty folder
 
 }  // namespace varnite::ui

@@ -4,6 +4,8 @@
 //   varnite_ui_tests --list   names the cases
 //   varnite_ui_tests --control   waits to be ended (the planting case's control program)
 //   varnite_ui_tests --picture OUT.bmp [help|about]   saves a picture of the window
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -12,41 +14,33 @@
 #include <vector>
 
 #include "dummyfile/dummy_file.h"
+#include "fileio/utf.h"
 #include "resources/resource.h"
 #include "tests/ui/ui_driver.h"
+#include "window/control_table.h"
 
 namespace varnite::ui {
 namespace {
 
 const std::wstring kDummyFile = L"C:\\Varnite.PSX";
 
-struct ControlExpectation {
-  int id;
-  const wchar_t* cls;
-  const wchar_t* text;  // nullptr: not checked (the panels' long texts)
-  RECT rect;            // left, top, right, bottom in client pixels
-  bool visible;
-};
-
-// The window at start, as the user must find it.
-const ControlExpectation kStartUp[] = {
-    {IDC_CMD_CREATE, L"Button", L"Create File", {8, 48, 97, 73}, true},
-    {IDC_LBL_CREATE, L"Static", L"This Will Create A Dummy File On Drive C:", {112, 48, 313, 65}, true},
-    {IDC_CMD_EDIT, L"Button", L"CueSheet", {8, 80, 97, 105}, true},
-    {IDC_LBL_CUESHEET, L"Static", L"Select Your CDRwin CueSheet For Editing", {112, 80, 313, 97}, true},
-    {IDC_CMD_HELP, L"Button", L"Help Please", {8, 112, 97, 137}, true},
-    {IDC_LBL_HELP, L"Static", L"How The Hell Do I Work This Program ?", {112, 112, 313, 129}, true},
-    {IDC_CMD_ABOUT, L"Button", L"About Varnite", {8, 144, 97, 169}, true},
-    {IDC_LBL_ABOUT, L"Static", L"Its Polite To Read The About Bit Yer Know !", {112, 144, 321, 161}, true},
-    {IDC_TXT_ABOUT, L"Edit", nullptr, {112, 48, 321, 169}, false},
-    {IDC_TXT_HELP, L"Edit", nullptr, {112, 48, 321, 169}, false},
-};
+const wchar_t* ClassFor(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Button: return L"Button";
+    case ControlKind::Label: return L"Static";
+    case ControlKind::Panel:
+    case ControlKind::ScrollingPanel: return L"Edit";
+  }
+  return L"?";
+}
 
 std::wstring ClassOf(HWND hwnd) {
   wchar_t name[64] = {};
   GetClassNameW(hwnd, name, 64);
   return name;
 }
+
+std::wstring Wide(const char* text) { return Utf8ToWide(text); }
 
 void CheckFocusOn(Varnite& app, int id, const std::string& when) {
   HWND expected = app.Control(id);
@@ -55,42 +49,55 @@ void CheckFocusOn(Varnite& app, int id, const std::string& when) {
   CheckEq(app.Text(app.Focus()), app.Text(expected), "focus " + when);
 }
 
+// The window at start, as the control table describes it, at the display's DPI: the
+// client area and every control scaled from twips, each control's class, text and
+// visibility, the focus on the first control in tab order and the tab cycle through the
+// shown controls that take the focus.
 void StartUpState() {
+  const int dpi = DisplayDpi();
   Varnite app;
-  CheckEq(app.Text(app.window()), L"Varnite From Quenmore 2000.", "window caption");
+  CheckEq(app.Text(app.window()), Wide(kWindowCaption), "window caption");
   RECT client;
   GetClientRect(app.window(), &client);
-  CheckEq(client.right, 327, "client width");
-  CheckEq(client.bottom, 216, "client height");
+  CheckEq(client.right, TwipsToPixels(kClientWidthTwips, dpi), "client width");
+  CheckEq(client.bottom, TwipsToPixels(kClientHeightTwips, dpi), "client height");
   LONG style = GetWindowLongW(app.window(), GWL_STYLE);
   Check(!(style & WS_THICKFRAME), "the border does not resize");
   Check(!(style & WS_MAXIMIZEBOX), "no maximize button");
   Check((style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU), "a caption and close button");
 
-  for (const auto& c : kStartUp) {
-    HWND hwnd = app.Control(c.id);
-    const std::string name = "control " + std::to_string(c.id);
-    Check(ClassOf(hwnd) == c.cls || _wcsicmp(ClassOf(hwnd).c_str(), c.cls) == 0,
-          name + " is a " + Narrow(c.cls));
-    if (c.text) CheckEq(app.Text(hwnd), c.text, name + " text");
-    RECT rc = app.ClientRectOf(c.id);
-    CheckEq(rc.left, c.rect.left, name + " left");
-    CheckEq(rc.top, c.rect.top, name + " top");
-    CheckEq(rc.right, c.rect.right, name + " right");
-    CheckEq(rc.bottom, c.rect.bottom, name + " bottom");
-    Check(app.Visible(c.id) == c.visible, name + (c.visible ? " is shown" : " is hidden"));
+  for (const ControlRow& row : kControlTable) {
+    HWND hwnd = app.Control(row.id);
+    const std::string name = row.name;
+    Check(_wcsicmp(ClassOf(hwnd).c_str(), ClassFor(row.kind)) == 0,
+          name + " is a " + Narrow(ClassFor(row.kind)));
+    CheckEq(app.Text(hwnd), Wide(row.initialText), name + " text");
+    const PixelRect expected = ToPixels(row.twips, dpi, dpi);
+    RECT rc = app.ClientRectOf(row.id);
+    CheckEq(rc.left, expected.left, name + " left");
+    CheckEq(rc.top, expected.top, name + " top");
+    CheckEq(rc.right, expected.right(), name + " right");
+    CheckEq(rc.bottom, expected.bottom(), name + " bottom");
+    Check(app.Visible(row.id) == row.visibleAtStart,
+          name + (row.visibleAtStart ? " is shown" : " is hidden"));
+    const bool scrolls = (GetWindowLongW(hwnd, GWL_STYLE) & WS_VSCROLL) != 0;
+    Check(scrolls == (row.kind == ControlKind::ScrollingPanel),
+          name + (scrolls ? " has a vertical scroll bar" : " has no vertical scroll bar"));
   }
-  Check((GetWindowLongW(app.Control(IDC_TXT_HELP), GWL_STYLE) & WS_VSCROLL) != 0,
-        "the help panel has a vertical scroll bar");
-  Check((GetWindowLongW(app.Control(IDC_TXT_ABOUT), GWL_STYLE) & WS_VSCROLL) == 0,
-        "the about panel has no scroll bar");
 
-  CheckFocusOn(app, IDC_CMD_CREATE, "at start");
-  // With both panels hidden the tab key visits the four buttons only, in this order.
-  const int cycle[] = {IDC_CMD_HELP, IDC_CMD_ABOUT, IDC_CMD_EDIT, IDC_CMD_CREATE, IDC_CMD_HELP};
-  for (int id : cycle) {
+  CheckFocusOn(app, RowOf(FirstInTabOrder()).id, "at start");
+  // With both panels hidden the tab key visits the shown controls that take the focus, in
+  // tab order, and comes round again.
+  std::vector<int> cycle;
+  for (Control control : CreationOrder()) {
+    const ControlRow& row = RowOf(control);
+    if (TakesFocus(row.kind) && row.visibleAtStart) cycle.push_back(row.id);
+  }
+  cycle.push_back(cycle.front());
+  cycle.push_back(cycle[1]);
+  for (std::size_t i = 1; i < cycle.size(); ++i) {
     app.PressKey(VK_TAB);
-    CheckFocusOn(app, id, "after tab");
+    CheckFocusOn(app, cycle[i], "after tab");
   }
 }
 
@@ -146,7 +153,7 @@ void WriteFailureKeepsRunning() {
   app.WaitForNoDialog();
   Check(app.Running(), "the program is still running");
   CheckEq(app.Text(IDC_CMD_CREATE), L"Create File", "button after the failure");
-  CheckEq(app.Text(IDC_LBL_CREATE), L"This Will Create A Dummy File On Drive C:",
+  CheckEq(app.Text(IDC_LBL_CREATE), Wide(RowOf(Control::lblCreate).initialText),
           "label after the failure");
   // Once the cause is gone, the same click works.
   RemovePath(kDummyFile);
@@ -410,8 +417,6 @@ const Toggle kAbout{IDC_CMD_ABOUT, IDC_TXT_ABOUT, IDC_LBL_ABOUT, L"About Varnite
                     L"Thankyou, You Are Very Kind"};
 const Toggle kHelp{IDC_CMD_HELP, IDC_TXT_HELP, IDC_LBL_HELP, L"Help Please", L"Hide Help",
                    L"See Its Easy Huh ?"};
-const int kLabels[] = {IDC_LBL_CREATE, IDC_LBL_CUESHEET, IDC_LBL_HELP, IDC_LBL_ABOUT};
-const int kButtons[] = {IDC_CMD_CREATE, IDC_CMD_EDIT, IDC_CMD_HELP, IDC_CMD_ABOUT};
 
 // The control a user sees at the middle of `id`: the topmost visible child there.
 HWND SeenAt(Varnite& app, int id) {
@@ -430,11 +435,14 @@ void CheckShown(Varnite& app, const Toggle& t) {
   WaitForCaption(app, t.button, t.shown);
   Check(app.Visible(t.panel), "the panel is shown");
   CheckEq(app.Text(t.label), t.reply, "the label holds the reply underneath");
-  for (int label : kLabels) Check(SeenAt(app, label) == app.Control(t.panel) ||
-                                  SeenAt(app, label) != app.Control(label),
-                                  "a shown panel covers label " + std::to_string(label));
-  for (int button : kButtons) Check(SeenAt(app, button) == app.Control(button),
-                                    "no panel covers button " + std::to_string(button));
+  for (const ControlRow& row : kControlTable) {
+    if (row.kind == ControlKind::Label) {
+      Check(SeenAt(app, row.id) == app.Control(t.panel) || SeenAt(app, row.id) != app.Control(row.id),
+            std::string("a shown panel covers ") + row.name);
+    } else if (row.kind == ControlKind::Button) {
+      Check(SeenAt(app, row.id) == app.Control(row.id), std::string("no panel covers ") + row.name);
+    }
+  }
 }
 
 void CheckHidden(Varnite& app, const Toggle& t) {
@@ -481,6 +489,13 @@ void BothPanelsAndKeyboard() {
     const DWORD start = GetTickCount();
     while (app.Focus() != expected && GetTickCount() - start < 5000) Sleep(25);
     Check(app.Focus() == expected, "tab reaches control " + std::to_string(id));
+    if (id == IDC_TXT_HELP || id == IDC_TXT_ABOUT) {
+      // Tabbing into a panel leaves its text unselected.
+      DWORD_PTR selection = 0;
+      SendMessageTimeoutW(expected, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &selection);
+      CheckEq(static_cast<long>(HIWORD(selection)), static_cast<long>(LOWORD(selection)),
+              "end of the selection in panel " + std::to_string(id));
+    }
   }
   // Hiding one leaves the other shown and its caption as it was.
   app.Click(IDC_CMD_HELP);
@@ -655,6 +670,348 @@ void PlantedDllsStayUnloaded() {
   }
 }
 
+// ---- The window at the display's DPI ----
+
+// A font of the same face as the default user-interface font, `hundredthsOfPoint` high at
+// `dpi`: the font the program's buttons and labels are drawn in.
+HFONT UiFont(int hundredthsOfPoint, int dpi) {
+  LOGFONTW font{};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+  font.lfHeight = -FontPixelHeight(hundredthsOfPoint, dpi);
+  font.lfWidth = 0;
+  return CreateFontIndirectW(&font);
+}
+
+int TextWidth(HDC dc, HFONT font, const std::wstring& text) {
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  return size.cx;
+}
+
+// The columns, from the text's origin, of the leftmost and rightmost pixel that `text`
+// inks in `font`, drawn here the way a control draws it.
+struct Ink {
+  int left = -1, right = -1;
+};
+Ink InkOf(HFONT font, const std::wstring& text) {
+  const int width = 1024, height = 64;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+  HGDIOBJ oldFont = SelectObject(memory, font);
+  RECT all = {0, 0, width, height};
+  FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  SetTextColor(memory, RGB(255, 255, 255));
+  SetBkMode(memory, TRANSPARENT);
+  TextOutW(memory, 0, 0, text.c_str(), static_cast<int>(text.size()));
+  GdiFlush();
+  Ink ink;
+  const auto* bgra = static_cast<const unsigned char*>(bits);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      if (bgra[4 * (y * width + x) + 2] > 40) {
+        if (ink.left < 0 || x < ink.left) ink.left = x;
+        ink.right = std::max(ink.right, x);
+      }
+    }
+  }
+  SelectObject(memory, oldFont);
+  SelectObject(memory, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return ink;
+}
+
+// The picture's colour at picture column `u` (fractional, 96-DPI pixels): solid blue to
+// column 71, then an even fall to near black at column 306. The same in every row.
+void GradientAt(double u, double rgb[3]) {
+  const double blue[3] = {34, 18, 185}, dark[3] = {0, 0, 3};
+  const double t = u < 71 ? 0 : u >= 306 ? 1 : (u - 71) / (306 - 71);
+  for (int i = 0; i < 3; ++i) rgb[i] = blue[i] + (dark[i] - blue[i]) * t;
+}
+
+// How far a pixel is from the picture's gradient at client column x, and whether it is
+// brighter in every channel (a letter drawn over it).
+struct Difference {
+  double most;
+  bool brighter;
+};
+Difference FromGradient(COLORREF colour, int x, int dpi) {
+  double expected[3];
+  GradientAt((x + 0.5) * 96.0 / dpi - 0.5, expected);
+  const double got[3] = {double(GetRValue(colour)), double(GetGValue(colour)),
+                         double(GetBValue(colour))};
+  Difference d{0, true};
+  for (int i = 0; i < 3; ++i) {
+    d.most = std::max(d.most, std::abs(got[i] - expected[i]));
+    if (got[i] < expected[i] - 12) d.brighter = false;
+  }
+  return d;
+}
+
+bool Inside(const PixelRect& r, int x, int y, int margin) {
+  return x >= r.left - margin && x < r.right() + margin && y >= r.top - margin &&
+         y < r.bottom() + margin;
+}
+
+// Each label's and button's text fits its control at this DPI as well as it does at 96:
+// its width in the control's font, against the control's width, grows by no more than a
+// rounding's worth. The font is the user-interface font at its 8 points; the letters on
+// the screen are checked against the same text drawn here in that font, so a control
+// drawn in another font or size fails.
+void TextsFitTheirControls() {
+  const int dpi = DisplayDpi();
+  Varnite app;
+  const Varnite::Pixels pixels = app.CaptureClientArea();
+  HDC dc = GetDC(nullptr);
+  HFONT here = UiFont(kUiFontSize, dpi), at96 = UiFont(kUiFontSize, 96);
+  // The texts each control shows: its initial text, and what a click puts there.
+  const struct {
+    Control control;
+    const wchar_t* later;
+  } rows[] = {
+      {Control::cmdCreate, L"Modify"},
+      {Control::cmdEdit, nullptr},
+      {Control::cmdHelp, L"Hide Help"},
+      {Control::cmdAbout, L"Hide About"},
+      {Control::lblCreate, L"Hit Modify Once The CD Is Recording"},
+      {Control::lblCueSheet, L"Protection Tracks Have Been Added"},
+      {Control::lblHelp, L"See Its Easy Huh ?"},
+      {Control::lblAbout, L"Thankyou, You Are Very Kind"},
+  };
+  std::string report;
+  bool fits = true;
+  for (const auto& row : rows) {
+    const ControlRow& control = RowOf(row.control);
+    const PixelRect r = ToPixels(control.twips, dpi, dpi);
+    const int width96 = ToPixels(control.twips, 96, 96).width;
+    for (const std::wstring text :
+         {Wide(control.initialText), std::wstring(row.later ? row.later : L"")}) {
+      if (text.empty()) continue;
+      const double need = double(TextWidth(dc, here, text)) / r.width;
+      const double need96 = double(TextWidth(dc, at96, text)) / width96;
+      char line[200];
+      std::snprintf(line, sizeof line, "%s \"%s\": %.3f of its width at %d DPI, %.3f at 96\n",
+                    control.name, Narrow(text).c_str(), need, dpi, need96);
+      report += line;
+      if (need > need96 + 0.02) fits = false;
+    }
+
+    // The initial text's letters on the screen: white over the picture in a label, from its
+    // left edge and cut at its right; dark on the face of a button, centred, clear of the
+    // edges where the focus rectangle and the frame are drawn.
+    const Ink expected = InkOf(here, Wide(control.initialText));
+    Ink seen;
+    const bool label = control.kind == ControlKind::Label;
+    const int margin = label ? 0 : 6 * dpi / 96;
+    for (int y = r.top + margin; y < r.bottom() - margin; ++y) {
+      for (int x = r.left + margin; x < r.right() - margin; ++x) {
+        const COLORREF c = pixels.at(x, y);
+        const bool ink = label ? FromGradient(c, x, dpi).most > 40
+                               : GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 110;
+        if (!ink) continue;
+        if (seen.left < 0 || x - r.left < seen.left) seen.left = x - r.left;
+        seen.right = std::max(seen.right, x - r.left);
+      }
+    }
+    const std::string what = std::string(control.name) + "'s letters span " +
+                             std::to_string(seen.left) + " to " + std::to_string(seen.right) +
+                             "; the text in the user-interface font spans " +
+                             std::to_string(expected.right - expected.left + 1) + " pixels";
+    if (label && expected.right < r.width - 1) {
+      Check(std::abs(seen.left - expected.left) <= 1 && std::abs(seen.right - expected.right) <= 1,
+            what + " from " + std::to_string(expected.left));
+    } else if (label) {
+      Check(seen.right >= r.width - 8, what + ", cut at the label's edge");
+    } else {
+      Check(std::abs((seen.right - seen.left) - (expected.right - expected.left)) <= 1, what);
+    }
+  }
+  DeleteObject(here);
+  DeleteObject(at96);
+  ReleaseDC(nullptr, dc);
+  std::printf("%s", report.c_str());
+  Check(fits, "every text fits its control as well as at 96 DPI");
+}
+
+// The picture covers the whole client area, scaled to the DPI: every pixel that no button
+// or label covers shows the gradient at its place in the scaled picture, away from the
+// banner's and the footer's lettering; and each label shows its own slice of the scaled
+// picture behind its letters.
+void PictureCoversTheClientArea() {
+  const int dpi = DisplayDpi();
+  Varnite app;
+  const Varnite::Pixels pixels = app.CaptureClientArea();
+  CheckEq(pixels.width, TwipsToPixels(kClientWidthTwips, dpi), "client width");
+  CheckEq(pixels.height, TwipsToPixels(kClientHeightTwips, dpi), "client height");
+  auto scaled = [dpi](int px96) { return TwipsToPixels(px96 * 15, dpi); };
+  // The lettering's boxes in the picture at 96 DPI, with a pixel or two of shadow and blur.
+  const PixelRect banner = {scaled(8), scaled(13), scaled(308), scaled(29)};
+  const PixelRect footer = {scaled(158), scaled(198), scaled(153), scaled(13)};
+  std::vector<PixelRect> buttons, labels;
+  for (const ControlRow& row : kControlTable) {
+    if (row.kind == ControlKind::Button) buttons.push_back(ToPixels(row.twips, dpi, dpi));
+    if (row.kind == ControlKind::Label) labels.push_back(ToPixels(row.twips, dpi, dpi));
+  }
+  int checked = 0;
+  for (int y = 0; y < pixels.height; ++y) {
+    for (int x = 0; x < pixels.width; ++x) {
+      bool covered = Inside(banner, x, y, 0) || Inside(footer, x, y, 0);
+      for (const PixelRect& r : buttons) covered = covered || Inside(r, x, y, 1);
+      for (const PixelRect& r : labels) covered = covered || Inside(r, x, y, 0);
+      if (covered) continue;
+      const Difference d = FromGradient(pixels.at(x, y), x, dpi);
+      if (d.most > 12) {
+        const COLORREF c = pixels.at(x, y);
+        Check(false, "client pixel " + std::to_string(x) + "," + std::to_string(y) + " is " +
+                         std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) +
+                         "," + std::to_string(GetBValue(c)) + ", not the picture's colour there");
+      }
+      ++checked;
+    }
+  }
+  Check(checked > pixels.width * pixels.height / 2, "most of the client area was checked");
+  // Behind a label's letters: the picture where no letter is, and only brighter pixels
+  // where one is.
+  for (const PixelRect& r : labels) {
+    int background = 0, total = 0;
+    for (int y = r.top; y < r.bottom(); ++y) {
+      for (int x = r.left; x < r.right(); ++x) {
+        const Difference d = FromGradient(pixels.at(x, y), x, dpi);
+        ++total;
+        if (d.most <= 12) {
+          ++background;
+        } else {
+          Check(d.brighter, "label pixel " + std::to_string(x) + "," + std::to_string(y) +
+                                " is darker than the picture behind it");
+        }
+      }
+    }
+    Check(background * 2 > total,
+          "the label at " + std::to_string(r.left) + "," + std::to_string(r.top) +
+              " shows the picture behind its letters (" + std::to_string(background) + " of " +
+              std::to_string(total) + " pixels)");
+  }
+}
+
+// ---- Keyboard and clicks ----
+
+// Return clicks the focused button, however the focus got there: at start, after the
+// boxes of a click close, after a mouse click and after Tab; one press is one click.
+void ReturnClicksTheFocusedButton() {
+  RemovePath(kDummyFile);
+  Varnite app;
+  const struct {
+    const char* how;
+    std::function<void()> bringFocus;
+    int button;
+    std::function<void()> expectClick;
+  } steps[] = {
+      {"at start", [] {}, IDC_CMD_CREATE,
+       [&] {
+         app.ExpectMessageBox(L"This Will Create One Essential File On C:\\", BoxIcon::Information);
+         app.ExpectMessageBox(L"Dummy File Created On Drive C:", BoxIcon::Information);
+         app.WaitForNoDialog();
+         CheckEq(app.Text(IDC_CMD_CREATE), L"Modify", "the button after Return");
+       }},
+      {"after the boxes closed", [] {}, IDC_CMD_CREATE,
+       [&] {
+         app.ExpectMessageBox(L"The Dummy File Has Been Modified", BoxIcon::Information);
+         app.WaitForNoDialog();
+         CheckEq(app.Text(IDC_CMD_CREATE), L"Create File", "the button after Return");
+       }},
+      {"after a mouse click", [&] {
+         app.MouseClick(IDC_CMD_HELP);
+         WaitForCaption(app, IDC_CMD_HELP, L"Hide Help");
+       },
+       IDC_CMD_HELP, [&] { CheckHidden(app, kHelp); }},
+      {"after Tab", [&] { app.PressKey(VK_TAB); }, IDC_CMD_ABOUT,
+       [&] { CheckShown(app, kAbout); }},
+  };
+  for (const auto& step : steps) {
+    step.bringFocus();
+    CheckFocusOn(app, step.button, step.how);
+    app.PressKey(VK_RETURN);
+    step.expectClick();
+  }
+  // One press was one click each time: nothing more follows.
+  Sleep(1000);
+  Check(app.DialogCount() == 0, "no box follows");
+  CheckEq(app.Text(IDC_CMD_ABOUT), L"Hide About", "About after one Return");
+  CheckEq(app.Text(IDC_CMD_HELP), L"Help Please", "Help after one Return");
+  RemovePath(kDummyFile);
+}
+
+// Two clicks queued back to back, as automation and accessibility tools send them, start
+// one handler: the second arrives while the first one's box or dialog is open and is
+// dropped, so there is one box or dialog at a time and nothing runs after the first flow.
+void QueuedClicksStartOneHandler() {
+  const struct {
+    const char* name;
+    int button;
+    std::function<void(Varnite&)> flow;
+    std::function<void(Varnite&)> after;
+  } rows[] = {
+      {"Create File", IDC_CMD_CREATE,
+       [](Varnite& app) {
+         MessageBoxView first = app.WaitForMessageBox();
+         CheckEq(first.text, L"This Will Create One Essential File On C:\\", "first box");
+         Sleep(700);  // time for the second click to arrive
+         CheckEq(app.DialogCount(), 1, "boxes open at once");
+         app.CloseMessageBox(first);
+         app.ExpectMessageBox(L"Dummy File Created On Drive C:", BoxIcon::Information);
+       },
+       [](Varnite& app) {
+         CheckEq(app.Text(IDC_CMD_CREATE), L"Modify", "the button after one flow");
+         Check(ReadFileBytes(kDummyFile) == DummyFileFullForm(), "the full dummy file");
+       }},
+      {"CueSheet", IDC_CMD_EDIT,
+       [](Varnite& app) {
+         app.WaitForFileDialog();
+         Sleep(700);
+         CheckEq(app.DialogCount(), 1, "dialogs open at once");
+         app.ChooseFile(L"C:\\Cue Sheets\\album.cue");
+         for (const wchar_t* number : {L"03", L"04", L"05"}) {
+           app.ExpectMessageBox(std::wstring(L"Track ") + number + L" has been added",
+                                BoxIcon::None);
+         }
+         app.ExpectMessageBox(L"Now Record The Image Back To CD Using The Same Cue Sheet",
+                              BoxIcon::Information);
+       },
+       [](Varnite& app) {
+         CheckEq(app.Text(IDC_LBL_CUESHEET), L"Protection Tracks Have Been Added",
+                 "the label after one flow");
+         Check(ReadFileBytes(L"C:\\Cue Sheets\\album.cue") == kSheet + kAppended,
+               "three protection tracks added once");
+       }},
+  };
+  for (const auto& row : rows) {
+    RemovePath(kDummyFile);
+    FreshSheet(L"C:\\Cue Sheets", kSheet);
+    Varnite app;
+    app.Click(row.button);
+    app.Click(row.button);
+    row.flow(app);
+    app.WaitForNoDialog();
+    Sleep(1000);
+    CheckEq(app.DialogCount(), 0, std::string("boxes after the ") + row.name + " flow");
+    Check(IsWindowEnabled(app.window()) != FALSE, "the window takes input again");
+    row.after(app);
+  }
+  RemovePath(kDummyFile);
+}
+
 const std::map<std::string, std::function<void()>>& Cases() {
   static const std::map<std::string, std::function<void()>> cases = {
       {"start_up_state", StartUpState},
@@ -676,6 +1033,10 @@ const std::map<std::string, std::function<void()>>& Cases() {
       {"both_panels_and_keyboard", BothPanelsAndKeyboard},
       {"help_scrolls_to_its_last_line", HelpScrollsToItsLastLine},
       {"planted_dlls_stay_unloaded", PlantedDllsStayUnloaded},
+      {"texts_fit_their_controls", TextsFitTheirControls},
+      {"picture_covers_the_client_area", PictureCoversTheClientArea},
+      {"return_clicks_the_focused_button", ReturnClicksTheFocusedButton},
+      {"queued_clicks_start_one_handler", QueuedClicksStartOneHandler},
   };
   return cases;
 }
@@ -736,6 +1097,13 @@ int Pose(const char* path, const char* panel) {
 
 int main(int argc, char** argv) {
   using namespace varnite::ui;
+  // Positions and sizes in real pixels, as the DPI-aware program sees them, on a Windows
+  // that would otherwise scale them for this driver (Vista and later; absent before).
+  using SetAware = BOOL(WINAPI*)();
+  if (auto setAware = reinterpret_cast<SetAware>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDPIAware")))) {
+    setAware();
+  }
   if (argc >= 3 && std::strcmp(argv[1], "--picture") == 0) {
     try {
       return Pose(argv[2], argc >= 4 ? argv[3] : nullptr);

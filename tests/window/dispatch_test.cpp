@@ -3,44 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <stdexcept>
-
-#include "app/event_wiring.h"
-#include "tests/support/fake_window.h"
-#include "tests/support/memory_file_system.h"
 
 namespace varnite {
 namespace {
-
-// Which handler each click runs, told by the first thing the handler does.
-TEST(EventWiring, EachButtonRunsItsOwnHandlerAndNothingElseIsWired) {
-  const struct {
-    Control control;
-    bool wired;
-    const char* firstEvent;
-  } rows[] = {
-      {Control::cmdCreate, true, "box[info|Varnite] This Will Create One Essential File On C:\\"},
-      {Control::cmdEdit, true, "dialog"},
-      {Control::cmdHelp, true, "show txtHelp"},
-      {Control::cmdAbout, true, "show txtAbout"},
-      {Control::lblCreate, false, nullptr},
-      {Control::txtHelp, false, nullptr},
-  };
-  for (const auto& row : rows) {
-    testing::FakeWindow window;
-    testing::MemoryFileSystem files;
-    Dispatcher dispatcher;
-    WireClickHandlers(dispatcher, window, files);
-    EXPECT_EQ(dispatcher.Click(row.control), row.wired) << testing::ControlName(row.control);
-    if (row.wired) {
-      ASSERT_FALSE(window.events.empty()) << testing::ControlName(row.control);
-      EXPECT_EQ(window.events.front(), row.firstEvent);
-    } else {
-      EXPECT_THAT(window.events, ::testing::IsEmpty());
-    }
-  }
-}
 
 // A handler's boxes pump messages, so a queued second click or a drop arrives while the
 // first handler is still running: it must be dropped, and taken again once it is done.
@@ -67,55 +33,43 @@ TEST(Dispatcher, TakesNoCommandWhileOneRunsAndRecoversFromAFailure) {
   EXPECT_EQ(helpRuns, 1);
 }
 
-// A drop that arrives while the CueSheet button's dialog or one of its boxes is open:
-// refused with the alert sound, the running edit going on untouched; once it has ended, the
-// same drop is taken.
-TEST(EventWiring, PathsGivenWhileACommandRunsAreRefusedWithABeepAndTakenAfterwards) {
-  const char kChosen[] = "D:\\Discs\\chosen.cue";
-  const char kDropped[] = "D:\\Discs\\dropped.cue";
-  const std::string sheet = "  TRACK 02 AUDIO\r\n";
-  const char* const triggers[] = {"dialog", "box[none|Varnite] Track 04 has been added",
-                                  "box[info|Varnite] Now Record The Image Back To CD Using "
-                                  "The Same Cue Sheet"};
-  for (const char* trigger : triggers) {
-    testing::FakeWindow window, alone;
-    testing::MemoryFileSystem files, aloneFiles;
-    files.files = aloneFiles.files = {{kChosen, sheet}, {kDropped, sheet}};
-    Dispatcher dispatcher, aloneDispatcher;
-    WireClickHandlers(dispatcher, window, files);
-    WireClickHandlers(aloneDispatcher, alone, aloneFiles);
-    window.QueueChoice(kChosen);
-    alone.QueueChoice(kChosen);
-    window.whileOpen = [&](const std::string& event) {
-      if (event == trigger) OpenGivenPaths(dispatcher, window, files, {kDropped});
-    };
+// With a report installed, an uncaught failure is reported while the failed command still
+// counts as running (a click that arrives while its box is open is dropped, and is not
+// told the program has ended), and then nothing at all is taken any more.
+TEST(Dispatcher, ReportsAnUncaughtFailureWhileStillBusyAndThenTakesNothing) {
+  struct Case {
+    const char* name;
+    void (*fail)();
+  };
+  const Case cases[] = {
+      {"a standard exception", [] { throw std::runtime_error("handler failed"); }},
+      {"anything else thrown", [] { throw 42; }},
+  };
+  for (const Case& c : cases) {
+    Dispatcher dispatcher;
+    int helpRuns = 0, reports = 0;
+    bool busyDuringReport = false, endedDuringReport = true, clickTakenDuringReport = true;
+    dispatcher.Bind(Control::cmdHelp, [&] { ++helpRuns; });
+    dispatcher.Bind(Control::cmdAbout, c.fail);
+    dispatcher.ReportUncaughtFailures([&](std::exception_ptr failure) {
+      ++reports;
+      EXPECT_TRUE(failure) << c.name;
+      busyDuringReport = dispatcher.Busy();
+      endedDuringReport = dispatcher.Ended();
+      clickTakenDuringReport = dispatcher.Click(Control::cmdHelp);
+    });
 
-    dispatcher.Click(Control::cmdEdit);
-    aloneDispatcher.Click(Control::cmdEdit);
-
-    // The same run as without the drop, with one beep right where the drop came.
-    std::vector<std::string> expected = alone.events;
-    auto at = std::find(expected.begin(), expected.end(), trigger);
-    ASSERT_NE(at, expected.end()) << trigger;
-    expected.insert(at + 1, "beep");
-    EXPECT_EQ(window.events, expected) << trigger;
-    EXPECT_EQ(files.files, aloneFiles.files) << trigger;
-    EXPECT_EQ(files.files.at(kDropped), sheet) << trigger;
-
-    window.events.clear();
-    OpenGivenPaths(dispatcher, window, files, {kDropped});
-    EXPECT_EQ(window.events.front(), std::string("set lblCueSheet=") + kDropped);
-    EXPECT_NE(files.files.at(kDropped), sheet) << "the drop is taken once the edit has ended";
+    EXPECT_TRUE(dispatcher.Click(Control::cmdAbout)) << c.name;
+    EXPECT_EQ(reports, 1) << c.name;
+    EXPECT_TRUE(busyDuringReport) << c.name;
+    EXPECT_FALSE(endedDuringReport) << c.name;
+    EXPECT_FALSE(clickTakenDuringReport) << c.name;
+    EXPECT_TRUE(dispatcher.Ended()) << c.name;
+    EXPECT_FALSE(dispatcher.Busy()) << c.name;
+    EXPECT_FALSE(dispatcher.Click(Control::cmdHelp)) << c.name;
+    EXPECT_FALSE(dispatcher.Run([&] { ++helpRuns; })) << c.name;
+    EXPECT_EQ(helpRuns, 0) << c.name;
   }
-}
-
-TEST(EventWiring, NoPathsGivenDoNothingEvenWhileACommandRuns) {
-  testing::FakeWindow window;
-  testing::MemoryFileSystem files;
-  Dispatcher dispatcher;
-  OpenGivenPaths(dispatcher, window, files, {});
-  dispatcher.Run([&] { OpenGivenPaths(dispatcher, window, files, {}); });
-  EXPECT_THAT(window.events, ::testing::IsEmpty());
 }
 
 }  // namespace

@@ -1,0 +1,153 @@
+#include "window/control_table.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "resources/resource.h"
+
+namespace varnite {
+namespace {
+
+using ::testing::ElementsAre;
+
+constexpr int kDpis[] = {96, 120, 144};
+
+TEST(ControlTable, DescribesEveryControlOnceUnderItsOwnIdAndName) {
+  std::set<int> ids;
+  std::set<std::string> names;
+  for (int i = 0; i < kControlCount; ++i) {
+    const auto control = static_cast<Control>(i);
+    const ControlRow& row = RowOf(control);
+    EXPECT_EQ(row.control, control) << "row " << i << " is out of the enumeration's order";
+    EXPECT_EQ(RowWithId(row.id), &row) << row.name;
+    ids.insert(row.id);
+    names.insert(row.name);
+  }
+  EXPECT_EQ(ids.size(), static_cast<std::size_t>(kControlCount));
+  EXPECT_EQ(names.size(), static_cast<std::size_t>(kControlCount));
+  // The ids the dialog manager sends for Return and Escape (1 and 2), and ids next to the
+  // controls', are no control's.
+  for (int id : {0, 1, 2, 0xFFFF, IDC_CMD_CREATE - 1, IDC_TXT_HELP + 1}) {
+    EXPECT_EQ(RowWithId(id), nullptr) << id;
+  }
+}
+
+TEST(Scaling, RoundsToTheNearestPixelAtAnyDpi) {
+  const struct {
+    int (*scale)(int, int);
+    int value, dpi, pixels;
+  } rows[] = {
+      {TwipsToPixels, 4905, 96, 327},
+      {TwipsToPixels, 3240, 96, 216},
+      {TwipsToPixels, 1335, 96, 89},
+      {TwipsToPixels, 255, 96, 17},
+      {TwipsToPixels, 4905, 120, 409},  // 408.75
+      {TwipsToPixels, 1335, 120, 111},  // 111.25
+      {TwipsToPixels, 3015, 144, 302},  // 301.5: halves go up
+      {TwipsToPixels, 1335, 144, 134},  // 133.5
+      {TwipsToPixels, 375, 144, 38},    // 37.5
+      {TwipsToPixels, 4905, 144, 491},  // 490.5
+      {TwipsToPixels, 7, 96, 0},        // 0.47
+      {TwipsToPixels, 8, 96, 1},        // 0.53
+      {TwipsToPixels, 1440, 192, 192},
+      {TwipsToPixels, 0, 144, 0},
+      {TwipsToPixels, -15, 96, -1},
+      {TwipsToPixels, -8, 96, -1},  // halves and more away from zero
+      {TwipsToPixels, 3000000, 480, 1000000},  // no overflow on the way
+      // Font heights: 8 and 6.75 points.
+      {FontPixelHeight, kUiFontSize, 96, 11},   // 10.67
+      {FontPixelHeight, kUiFontSize, 120, 13},  // 13.33
+      {FontPixelHeight, kUiFontSize, 144, 16},
+      {FontPixelHeight, kHelpFontSize, 96, 9},
+      {FontPixelHeight, kHelpFontSize, 120, 11},  // 11.25
+      {FontPixelHeight, kHelpFontSize, 144, 14},  // 13.5
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(row.scale(row.value, row.dpi), row.pixels) << row.value << " at " << row.dpi;
+  }
+}
+
+// At 96 DPI, 15 twips to a pixel, every control keeps the pixel rectangle it always had.
+TEST(ControlTable, At96DpiEveryControlHasItsPixelRectangle) {
+  const struct {
+    Control control;
+    PixelRect pixels;
+  } rows[] = {
+      {Control::cmdCreate, {8, 48, 89, 25}},     {Control::lblCreate, {112, 48, 201, 17}},
+      {Control::cmdEdit, {8, 80, 89, 25}},       {Control::lblCueSheet, {112, 80, 201, 17}},
+      {Control::cmdHelp, {8, 112, 89, 25}},      {Control::lblHelp, {112, 112, 201, 17}},
+      {Control::cmdAbout, {8, 144, 89, 25}},     {Control::lblAbout, {112, 144, 209, 17}},
+      {Control::txtAbout, {112, 48, 209, 121}},  {Control::txtHelp, {112, 48, 209, 121}},
+  };
+  for (const auto& row : rows) {
+    const PixelRect got = ToPixels(RowOf(row.control).twips, 96, 96);
+    EXPECT_EQ(std::make_tuple(got.left, got.top, got.width, got.height),
+              std::make_tuple(row.pixels.left, row.pixels.top, row.pixels.width,
+                              row.pixels.height))
+        << RowOf(row.control).name;
+  }
+}
+
+bool Contains(const PixelRect& outer, const PixelRect& inner) {
+  return outer.left <= inner.left && outer.top <= inner.top && inner.right() <= outer.right() &&
+         inner.bottom() <= outer.bottom();
+}
+bool Overlap(const PixelRect& a, const PixelRect& b) {
+  return a.left < b.right() && b.left < a.right() && a.top < b.bottom() && b.top < a.bottom();
+}
+
+// What the layout promises must survive the rounding at every DPI: each panel covers all
+// four labels and no button, every control lies inside the client area, clear of the
+// picture's banner (rows 0 to 47 at 96 DPI) and footer (from row 170), and no two buttons
+// or labels overlap.
+TEST(ControlTable, LayoutHoldsAtEveryDpi) {
+  for (int dpi : kDpis) {
+    const PixelRect client = {0, 0, TwipsToPixels(kClientWidthTwips, dpi),
+                              TwipsToPixels(kClientHeightTwips, dpi)};
+    const int firstRow = TwipsToPixels(720, dpi), lastRowEnd = TwipsToPixels(2535, dpi);
+    for (const ControlRow& row : kControlTable) {
+      const PixelRect rect = ToPixels(row.twips, dpi, dpi);
+      EXPECT_TRUE(Contains(client, rect)) << row.name << " at " << dpi;
+      EXPECT_GE(rect.top, firstRow) << row.name << " at " << dpi;
+      EXPECT_LE(rect.bottom(), lastRowEnd) << row.name << " at " << dpi;
+      for (const ControlRow& other : kControlTable) {
+        if (&other == &row) continue;
+        const PixelRect otherRect = ToPixels(other.twips, dpi, dpi);
+        const bool panel = row.kind == ControlKind::Panel || row.kind == ControlKind::ScrollingPanel;
+        const bool otherPanel =
+            other.kind == ControlKind::Panel || other.kind == ControlKind::ScrollingPanel;
+        if (panel && other.kind == ControlKind::Label) {
+          EXPECT_TRUE(Contains(rect, otherRect)) << row.name << " covers " << other.name;
+        } else if (panel && other.kind == ControlKind::Button) {
+          EXPECT_FALSE(Overlap(rect, otherRect)) << row.name << " clear of " << other.name;
+        } else if (!panel && !otherPanel) {
+          EXPECT_FALSE(Overlap(rect, otherRect)) << row.name << " and " << other.name;
+        }
+      }
+    }
+  }
+}
+
+TEST(ControlTable, StartsWithThePanelsHiddenAndTheFocusOnCreateFile) {
+  EXPECT_EQ(FirstInTabOrder(), Control::cmdCreate);
+  for (const ControlRow& row : kControlTable) {
+    const bool panel = row.kind == ControlKind::Panel || row.kind == ControlKind::ScrollingPanel;
+    EXPECT_EQ(row.visibleAtStart, !panel) << row.name;
+  }
+}
+
+// The Z-order from the top, which the tab key follows: the buttons in the order Create,
+// Help, About, CueSheet, then the help and the about panel, and every label under both
+// panels, so that a shown panel hides it.
+TEST(ControlTable, CreationOrderPutsEveryLabelUnderThePanels) {
+  std::vector<std::string> order;
+  for (Control control : CreationOrder()) order.push_back(RowOf(control).name);
+  EXPECT_THAT(order, ElementsAre("cmdCreate", "cmdHelp", "cmdAbout", "cmdEdit", "txtHelp",
+                                 "txtAbout", "lblCreate", "lblCueSheet", "lblHelp", "lblAbout"));
+}
+
+}  // namespace
+}  // namespace varnite
