@@ -1,16 +1,20 @@
 #!/usr/bin/env python3
 """Checks a built Varnite.exe from outside: that it runs on every Windows from XP on
 (imports and PE header), that it takes the DLLs its imports pull in from the system folder
-only (load configuration directory), and that its version record and icon are what users
-see in Explorer. Prints one line per check and exits non-zero when any fails.
+only (load configuration directory), that its version record, manifest and icon are what
+users see, that its background picture keeps the designed gradient, and, for a release
+build, its size. Prints one line per check and exits non-zero when any fails. Needs the
+MinGW-w64 objdump and wrestool (icoutils).
 
-    scripts/check_exe.py build/windows/Varnite.exe
+    scripts/check_exe.py --version 1.0.0.1 --version-text 1.00.0001 [--max-bytes N]
+                         [--objdump i686-w64-mingw32-objdump] build/windows/Varnite.exe
 """
+import argparse
+import os
 import re
 import struct
 import subprocess
 import sys
-import tempfile
 
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comdlg32.dll", "comctl32.dll",
                 "advapi32.dll", "shell32.dll", "msvcrt.dll"}
@@ -34,9 +38,11 @@ SHELL32_FUNCTIONS = {"DragAcceptFiles", "DragQueryFileW", "DragFinish", "Command
 # Looked up by name at run time (Vista and Windows 7 have them, XP has not), so that an
 # elevated Varnite still takes drops from a non-elevated Explorer.
 LOOKED_UP = [b"ChangeWindowMessageFilterEx\0", b"ChangeWindowMessageFilter\0"]
-EXPECTED_STRINGS = [("ProductName", "Varnite"), ("FileVersion", "1.00.0001"),
-                    ("ProductVersion", "1.00.0001"), ("InternalName", "Varnite"),
-                    ("OriginalFilename", "Varnite.exe")]
+# The background picture: 326 x 217; solid blue to column 71, then an even fall to near
+# black at column 306. Rows 40 to 199 lie between the banner and the footer: pure gradient.
+PICTURE_SIZE = (326, 217)
+BLUE, NEAR_BLACK = (34, 18, 185), (0, 0, 3)
+PLAIN_ROWS = range(40, 200)
 
 failures = 0
 
@@ -48,9 +54,38 @@ def check(ok, what):
         failures += 1
 
 
-def objdump(exe):
-    tool = "i686-w64-mingw32-objdump"
+def objdump(tool, exe):
     return subprocess.run([tool, "-p", exe], check=True, capture_output=True, text=True).stdout
+
+
+def gradient_colour(x):
+    if x < 72:
+        return BLUE
+    if x >= 306:
+        return NEAR_BLACK
+    t = (x - 71) / (306 - 71)
+    return tuple(round(a + (b - a) * t) for a, b in zip(BLUE, NEAR_BLACK))
+
+
+def picture_rows(dib):
+    """(width, height, bits, {row from the top: [(r, g, b), ...]}) of a palette DIB."""
+    size, width, height, _, bits, compression, _, _, _, used, _ = struct.unpack_from(
+        "<IiiHHIIiiII", dib)
+    if bits > 8 or compression != 0:
+        return width, height, bits, {}
+    colours = used or 1 << bits
+    palette = [struct.unpack_from("<BBB", dib, size + 4 * i)[::-1] for i in range(colours)]
+    stride = (width * bits + 31) // 32 * 4
+    start = size + 4 * colours
+    rows = {}
+    for row in range(abs(height)):
+        stored = abs(height) - 1 - row if height > 0 else row  # bottom-up unless negative
+        data = dib[start + stored * stride:start + stored * stride + stride]
+        per_byte = 8 // bits
+        indexes = [(data[x // per_byte] >> (8 - bits * (x % per_byte + 1))) & ((1 << bits) - 1)
+                   for x in range(width)]
+        rows[row] = [palette[i] for i in indexes]
+    return width, height, bits, rows
 
 
 def imports(dump):
@@ -125,8 +160,20 @@ def resource(exe, kind, name=None):
     return subprocess.run(args + [exe], check=True, capture_output=True).stdout
 
 
-def main(exe):
-    dump = objdump(exe)
+def main(argv):
+    parser = argparse.ArgumentParser()
+    parser.add_argument("exe")
+    parser.add_argument("--version", required=True, help="the four numbers, e.g. 1.0.0.1")
+    parser.add_argument("--version-text", required=True, help="as the version record reads")
+    parser.add_argument("--max-bytes", type=int, help="the largest size allowed")
+    parser.add_argument("--objdump", default="i686-w64-mingw32-objdump")
+    args = parser.parse_args(argv)
+    exe = args.exe
+    version_numbers = tuple(int(n) for n in args.version.split("."))
+    expected_strings = [("ProductName", "Varnite"), ("FileVersion", args.version_text),
+                        ("ProductVersion", args.version_text), ("InternalName", "Varnite"),
+                        ("OriginalFilename", "Varnite.exe")]
+    dump = objdump(args.objdump, exe)
     bits = 64 if "pei-x86-64" in dump else 32
     check(re.search(r"file format pei-i386", dump) is not None or bits == 64,
           "a PE32 program for i386" if bits == 32 else "the 64-bit twin (not the shipped exe)")
@@ -174,8 +221,8 @@ def main(exe):
         struct.unpack("<13I", fixed)
     numbers = lambda ms, ls: (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
     check(signature == 0xFEEF04BD, "fixed file info present")
-    check(numbers(fv_ms, fv_ls) == (1, 0, 0, 1), "file version 1.0.0.1")
-    check(numbers(pv_ms, pv_ls) == (1, 0, 0, 1), "product version 1.0.0.1")
+    check(numbers(fv_ms, fv_ls) == version_numbers, "file version " + args.version)
+    check(numbers(pv_ms, pv_ls) == version_numbers, "product version " + args.version)
     check(flags & mask == 0, "no flags (not debug, patched or pre-release)")
     check(os_ == 0x4, "made for 32-bit Windows")
     check(type_ == 0x1, "an application")
@@ -183,7 +230,7 @@ def main(exe):
     tables = strings[0][3] if strings else []
     check(len(tables) == 1 and tables[0][0] == "040904B0", "one string table, 040904B0")
     entries = [(k, v.decode("utf-16-le").rstrip("\0")) for k, v, _, _ in tables[0][3]] if tables else []
-    check(entries == EXPECTED_STRINGS, "version strings in order: %s" % entries)
+    check(entries == expected_strings, "version strings in order: %s" % entries)
     var = [c for c in children if c[0] == "VarFileInfo"]
     translation = var[0][3][0][1] if var and var[0][3] else b""
     check(translation == struct.pack("<HH", 0x0409, 0x04B0), "translation 0x0409, 0x04B0")
@@ -202,10 +249,27 @@ def main(exe):
           "the manifest asks for administrator rights (the root of C: needs them)")
     check(re.search(r"<dpiAware\b[^>]*>\s*true\s*</dpiAware>", manifest) is not None,
           "the manifest declares the program DPI-aware (it scales its window itself)")
+    identity = re.search(r'<assemblyIdentity[^>]*name="Quenmore.Varnite"[^>]*version="([^"]*)"',
+                         manifest)
+    check(identity is not None and identity.group(1) == args.version,
+          "the manifest names version " + args.version)
+
+    width, height, bits, rows = picture_rows(resource(exe, 2, 200))
+    check((width, abs(height)) == PICTURE_SIZE, "background picture 326 x 217: %d x %d"
+          % (width, abs(height)))
+    wrong = [(x, y) for y in PLAIN_ROWS if y in rows for x in range(min(width, PICTURE_SIZE[0]))
+             if rows[y][x] != gradient_colour(x)]
+    check(bits <= 8 and rows and not wrong,
+          "background picture in %d bits with the gradient exact in rows 40 to 199%s"
+          % (bits, ": %d pixels differ, the first at %s" % (len(wrong), wrong[0]) if wrong else ""))
+
+    if args.max_bytes:
+        size = os.path.getsize(exe)
+        check(size <= args.max_bytes, "%d bytes, at most %d" % (size, args.max_bytes))
 
     print("%s: %d check(s) failed" % (exe, failures) if failures else "%s: all checks passed" % exe)
     return 1 if failures else 0
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1]))
+    sys.exit(main(sys.argv[1:]))

@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {NotACueSheet("This Is A Folder", "D:\\Discs\\Disc.cue")}},
         GivenCase{"missing sheet", {"D:\\Discs\\gone.cue"},
                   {Refusal("This Cue Sheet Cannot Be Found:\r\nD:\\Discs\\gone.cue")}}),
-    [](const auto& info) { return testing::TestName(info.param.what); });
+    [](const auto& row) { return testing::TestName(row.param.what); });
 
 // A given sheet goes through the very flow a sheet chosen in the dialog does: the same
 // boxes, labels, retries and bytes, whatever the sheet or the failure.

@@ -97,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
         EditCase{"no line end at the end", "FILE \"a.wav\" WAVE\n  TRACK 04 AUDIO",
                  {"05", "06", "07"}, Blocks(5)},
         EditCase{"empty file", "", {"01", "02", "03"}, Blocks(1)}),
-    [](const auto& info) { return testing::TestName(info.param.what); });
+    [](const auto& row) { return testing::TestName(row.param.what); });
 
 TEST(CueSheetEdit, OneRunAdds234BytesWithTwoDigitNumbers) {
   EXPECT_EQ(Blocks(3).size(), 234u);
@@ -167,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
                     std::string(kTooMany) + "99 And A CD Holds No More Than 99."},
         RefusalCase{"UTF-16 LE", std::string("\xFF\xFE" "F\0I\0L\0E\0", 10), kUnicode},
         RefusalCase{"UTF-16 BE", std::string("\xFE\xFF\0F\0I\0L\0E", 10), kUnicode}),
-    [](const auto& info) { return testing::TestName(info.param.what); });
+    [](const auto& row) { return testing::TestName(row.param.what); });
 
 TEST(CueSheetRefusal, TheRealUnicodeSheetIsRefused) {
   const std::string sheet = testing::ReadBytes(
@@ -267,7 +267,7 @@ INSTANTIATE_TEST_SUITE_P(
                    Err("61 - Disk full"), Err("61 - Disk full"),
                    GiveUp("61 - Disk full", "Protection Tracks Added Before The Failure: 03.")},
                   86}),
-    [](const auto& info) { return testing::TestName(info.param.what); });
+    [](const auto& row) { return testing::TestName(row.param.what); });
 
 TEST(CueSheetFailures, ARealReadOnlyOrMissingFileIsNeverChanged) {
   const std::string dir = testing::ScratchDir("edit-faults");

@@ -96,7 +96,7 @@ const ScanCase kScanCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Fields, TrackScan, ::testing::ValuesIn(kScanCases),
-                         [](const auto& info) { return testing::TestName(info.param.what); });
+                         [](const auto& row) { return testing::TestName(row.param.what); });
 
 TEST(TrackScanStart, IsReturnedWhenThereIsNoTrackRecord) {
   EXPECT_EQ(Scan("REM only\r\n", 42), 42);

@@ -48,8 +48,13 @@ TEST_P(DummyFileForm, HasTheFixedLayoutByteForByte) {
   for (char c : form.bytes) ASSERT_TRUE(static_cast<unsigned char>(c) < 0x80);
   // No bare CR or LF anywhere: every line end is the pair.
   for (std::size_t i = 0; i < form.bytes.size(); ++i) {
-    if (form.bytes[i] == '\r') ASSERT_EQ(form.bytes[i + 1], '\n') << i;
-    if (form.bytes[i] == '\n') ASSERT_EQ(form.bytes[i - 1], '\r') << i;
+    if (form.bytes[i] == '\r') {
+      ASSERT_EQ(form.bytes[i + 1], '\n') << i;
+    }
+    if (form.bytes[i] == '\n') {
+      ASSERT_TRUE(i > 0) << "a file starting with LF";
+      ASSERT_EQ(form.bytes[i - 1], '\r') << i;
+    }
   }
   auto lines = CrLfLines(form.bytes);
   ASSERT_EQ(lines.size(), 7 + form.xLines);
@@ -68,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FormCase{"full", DummyFileFullForm(), 2352, "", 651},
                       FormCase{"short", DummyFileShortForm(), 482,
                                "This Is The Modified File That Creates The Protection", 10}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(DummyFileForms, ShareTheirHeaderAndBox) {
   auto full = CrLfLines(DummyFileFullForm());

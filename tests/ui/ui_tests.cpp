@@ -796,7 +796,7 @@ void TextsFitTheirControls() {
     const ControlRow& control = RowOf(row.control);
     const PixelRect r = ToPixels(control.twips, dpi, dpi);
     const int width96 = ToPixels(control.twips, 96, 96).width;
-    for (const std::wstring text :
+    for (const std::wstring& text :
          {Wide(control.initialText), std::wstring(row.later ? row.later : L"")}) {
       if (text.empty()) continue;
       const double need = double(TextWidth(dc, here, text)) / r.width;

@@ -63,7 +63,7 @@ TEST_P(PanelToggle, AnUnknownCaptionOnlySetsTheReply) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Toggles, PanelToggle, ::testing::ValuesIn(kToggles),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(PanelToggles, AreIndependent) {
   testing::FakeWindow window;
