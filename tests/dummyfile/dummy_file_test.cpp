@@ -54,7 +54,7 @@ TEST_P(DummyFileForm, HasTheFixedLayoutByteForByte) {
   auto lines = CrLfLines(form.bytes);
   ASSERT_EQ(lines.size(), 7 + form.xLines);
   EXPECT_EQ(lines[0], kTitle);
-  EXPECT_EQ(lines[1].size(), 56u);
+  EXPECT_EQ(lines[1], "Varnite By Quenmore Software 2000 - www.quenmore.example");
   EXPECT_EQ(lines[2], form.line3);
   EXPECT_EQ(lines[3], "");
   EXPECT_EQ(lines[4], kStars);
@@ -98,17 +98,27 @@ TEST(DummyFileWriter, WritesTheExactBytesToARealFile) {
   EXPECT_EQ(testing::ReadBytes(path), DummyFileShortForm());
 }
 
-TEST(DummyFileWriter, ReportsAFailedWrite) {
-  testing::MemoryFileSystem files;
-  files.diskSpace = 100;
-  try {
-    CreateDummyFile(files);
-    FAIL() << "a full disk went unnoticed";
-  } catch (const OperationError& error) {
-    EXPECT_EQ(error.code(), 61);
+TEST(DummyFileWriter, ReportsAFailedWriteOrClose) {
+  const struct {
+    void (*arrange)(testing::MemoryFileSystem&);
+    int code;
+    std::size_t kept;
+  } rows[] = {
+      {[](auto& fs) { fs.diskSpace = 100; }, 61, 100},
+      {[](auto& fs) { fs.closeFailures = 1; }, 57, 2352},  // a close that fails, say on a network drive
+  };
+  for (const auto& row : rows) {
+    testing::MemoryFileSystem files;
+    row.arrange(files);
+    try {
+      CreateDummyFile(files);
+      ADD_FAILURE() << "a failure went unnoticed";
+    } catch (const OperationError& error) {
+      EXPECT_EQ(error.code(), row.code);
+    }
+    // What was written before the failure stays; nothing is cleaned up.
+    EXPECT_EQ(files.files.at(kDummyFilePath), DummyFileFullForm().substr(0, row.kept));
   }
-  // What was written before the failure stays; nothing is cleaned up.
-  EXPECT_EQ(files.files.at(kDummyFilePath), DummyFileFullForm().substr(0, 100));
 }
 
 }  // namespace
