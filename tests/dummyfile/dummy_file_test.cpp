@@ -98,14 +98,14 @@ TEST(DummyFileWriter, WritesTheExactBytesToARealFile) {
   EXPECT_EQ(testing::ReadBytes(path), DummyFileShortForm());
 }
 
-TEST(DummyFileWriter, ReportsAFailedWriteOrClose) {
+TEST(DummyFileWriter, ReportsAFailedWrite) {
   const struct {
     void (*arrange)(testing::MemoryFileSystem&);
     int code;
     std::size_t kept;
   } rows[] = {
       {[](auto& fs) { fs.diskSpace = 100; }, 61, 100},
-      {[](auto& fs) { fs.closeFailures = 1; }, 57, 2352},  // a close that fails, say on a network drive
+      {[](auto& fs) { fs.closeFailures = 1; }, 57, 2352},  // the close, as on a network drive
   };
   for (const auto& row : rows) {
     testing::MemoryFileSystem files;
