@@ -44,7 +44,8 @@ TEST_P(TrackScan, FindsTheLastTrackRecord) {
   const ScanCase& c = GetParam();
   // The same answer whatever the read sizes: fields and line ends cross block edges.
   for (const auto& sizes : testing::ReadPatterns()) {
-    EXPECT_EQ(Scan(c.text, 0, sizes), c.expected) << c.what << ", " << testing::DescribeReads(sizes);
+    EXPECT_EQ(Scan(c.text, 0, sizes), c.expected)
+        << c.what << ", " << testing::DescribeReads(sizes);
   }
 }
 
@@ -66,7 +67,8 @@ const ScanCase kScanCases[] = {
     {"comma inside a title ends the field", "  TRACK 01 AUDIO\r\n"
                                             "    TITLE \"Live, Track 9 Encore\"\r\n", 9},
     {"character 6 is never examined", "TRACKX05 AUDIO\r\n", 5},
-    {"TRACKS is a track record too", "TRACK 02\r\nTRACKS 05\r\n", 0},
+    {"TRACKS is a track record too, its characters 7 and 8 a blank and 0",
+     "TRACK 02\r\nTRACKS 05\r\n", 0},
     {"TRAC is not a track record", "TRACK 02\r\nTRAC 05\r\n", 2},
     {"TRACY is not a track record", "TRACK 02\r\nTRACY 05\r\n", 2},
     {"CRACK is not a track record", "TRACK 02\r\nCRACK 05\r\n", 2},

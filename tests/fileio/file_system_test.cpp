@@ -129,15 +129,18 @@ TEST(RealFiles, FailuresCarryTheirNumbers) {
 #else
       {"create in a missing folder", [&] { RealFileSystem().CreateOrTruncate(inMissingFolder); }, 53},
 #endif
-      {"a file taken for a folder", [&] { RealFileSystem().OpenForReading(JoinPath(file, "a.cue")); }, 76},
+      {"a file taken for a folder",
+       [&] { RealFileSystem().OpenForReading(JoinPath(file, "a.cue")); }, 76},
 #ifdef __linux__
-      {"a name too long", [&] { RealFileSystem().OpenForReading(JoinPath(dir, std::string(300, 'n'))); }, 52},
+      {"a name too long",
+       [&] { RealFileSystem().OpenForReading(JoinPath(dir, std::string(300, 'n'))); }, 52},
       // This process's own memory from address 0: opens, then every read and write fails.
       {"a read that fails", [&] {
          char byte;
          RealFileSystem().OpenForReading("/proc/self/mem")->Read(&byte, 1);
        }, 57},
-      {"a write that fails", [&] { Write(*RealFileSystem().OpenForAppending("/proc/self/mem"), "x"); }, 57},
+      {"a write that fails",
+       [&] { Write(*RealFileSystem().OpenForAppending("/proc/self/mem"), "x"); }, 57},
 #endif
   };
   for (const Case& c : cases) {
