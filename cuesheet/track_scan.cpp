@@ -104,7 +104,10 @@ bool FieldReader::Fill() {
     };
     while (got < 3 && isBomSoFar()) {
       std::size_t more = read(buffer_ + got, kBlockSize - got);
-      if (more == 0) break;
+      if (more == 0) {
+        atEof_ = true;  // the end was read once; it is not read again
+        break;
+      }
       got += more;
     }
     if (got >= 3 && isBomSoFar()) {

@@ -36,6 +36,17 @@ TEST(ProtectionTrackBlock, HasTheExactLinesOfEachPass) {
   EXPECT_EQ(ProtectionTrackBlock(12, " mode2/2352", false).size(), 74u);
 }
 
+// A count left over from an earlier block starts afresh: the whole block goes out.
+TEST(AppendProtectionTrack, CountsTheBlockFromItsFirstByte) {
+  testing::MemoryFileSystem files;
+  files.files[kCue] = "";
+  NoRetry noRetry;
+  std::size_t written = 50;
+  AppendProtectionTrack(files, kCue, 3, " Audio", true, noRetry, written);
+  EXPECT_EQ(files.files.at(kCue), ProtectionTrackBlock(3, " Audio", true));
+  EXPECT_EQ(written, 86u);
+}
+
 // The three blocks one successful run appends after track `last`.
 std::string Blocks(int first) {
   return ProtectionTrackBlock(first, " Audio", true) +
@@ -68,16 +79,20 @@ class CueSheetEdit : public ::testing::TestWithParam<EditCase> {};
 
 TEST_P(CueSheetEdit, AppendsThreeNumberedTracksAndKeepsEverythingBefore) {
   const EditCase& c = GetParam();
-  testing::FakeWindow window;
-  testing::MemoryFileSystem files;
-  files.files[kCue] = c.sheet;
-  window.QueueChoice(kCue);
+  for (const auto& sizes : testing::ReadPatterns()) {
+    SCOPED_TRACE(testing::DescribeReads(sizes));
+    testing::FakeWindow window;
+    testing::MemoryFileSystem files;
+    files.files[kCue] = c.sheet;
+    files.readSizes = sizes;
+    window.QueueChoice(kCue);
 
-  cmdEdit_Click(window, files);
+    cmdEdit_Click(window, files);
 
-  EXPECT_EQ(window.events, SuccessEvents(c.numbers));
-  EXPECT_EQ(files.files.at(kCue), c.sheet + c.appended);
-  EXPECT_EQ(files.openFiles, 0);
+    EXPECT_EQ(window.events, SuccessEvents(c.numbers));
+    EXPECT_EQ(files.files.at(kCue), c.sheet + c.appended);
+    EXPECT_EQ(files.openFiles, 0);
+  }
 }
 
 const std::string kTwoTracks =
@@ -96,7 +111,13 @@ INSTANTIATE_TEST_SUITE_P(
                  Blocks(6)},
         EditCase{"no line end at the end", "FILE \"a.wav\" WAVE\n  TRACK 04 AUDIO",
                  {"05", "06", "07"}, Blocks(5)},
-        EditCase{"empty file", "", {"01", "02", "03"}, Blocks(1)}),
+        EditCase{"empty file", "", {"01", "02", "03"}, Blocks(1)},
+        // Near misses of the UTF-16 byte order marks FF FE and FE FF, and a lone FF.
+        EditCase{"FE 41", "\xFE" "A\r\nTRACK 02\r\n", {"03", "04", "05"}, Blocks(3)},
+        EditCase{"41 FF", "A\xFF\r\nTRACK 02\r\n", {"03", "04", "05"}, Blocks(3)},
+        EditCase{"FF 41", "\xFF" "A\r\nTRACK 02\r\n", {"03", "04", "05"}, Blocks(3)},
+        EditCase{"41 FE", "A\xFE\r\nTRACK 02\r\n", {"03", "04", "05"}, Blocks(3)},
+        EditCase{"one byte FF", "\xFF", {"01", "02", "03"}, Blocks(1)}),
     [](const auto& row) { return testing::TestName(row.param.what); });
 
 TEST(CueSheetEdit, OneRunAdds234BytesWithTwoDigitNumbers) {
@@ -138,17 +159,21 @@ class CueSheetRefusal : public ::testing::TestWithParam<RefusalCase> {};
 
 TEST_P(CueSheetRefusal, AppendsNothingAndSaysWhy) {
   const RefusalCase& c = GetParam();
-  testing::FakeWindow window;
-  testing::MemoryFileSystem files;
-  files.files[kCue] = c.sheet;
-  window.QueueChoice(kCue);
-  cmdEdit_Click(window, files);
-  EXPECT_THAT(window.events,
-              ElementsAre("dialog", std::string("set lblCueSheet=") + kCue,
-                          "box[critical|Varnite] " + c.message +
-                              "\r\n\r\nNothing Was Added To The Cue Sheet."));
-  EXPECT_EQ(files.files.at(kCue), c.sheet);
-  EXPECT_EQ(files.opensForAppending, 0);
+  for (const auto& sizes : testing::ReadPatterns()) {
+    SCOPED_TRACE(testing::DescribeReads(sizes));
+    testing::FakeWindow window;
+    testing::MemoryFileSystem files;
+    files.files[kCue] = c.sheet;
+    files.readSizes = sizes;
+    window.QueueChoice(kCue);
+    cmdEdit_Click(window, files);
+    EXPECT_THAT(window.events,
+                ElementsAre("dialog", std::string("set lblCueSheet=") + kCue,
+                            "box[critical|Varnite] " + c.message +
+                                "\r\n\r\nNothing Was Added To The Cue Sheet."));
+    EXPECT_EQ(files.files.at(kCue), c.sheet);
+    EXPECT_EQ(files.opensForAppending, 0);
+  }
 }
 
 const char kTooMany[] =
@@ -183,18 +208,37 @@ TEST(CueSheetRefusal, TheRealUnicodeSheetIsRefused) {
 
 // Failures after the file is chosen: "Err#: " and a retry, up to three failures of a step.
 TEST(CueSheetFailures, ARetryThatSucceedsCarriesOnAsIfNothingHadFailed) {
-  testing::FakeWindow window;
-  testing::MemoryFileSystem files;
-  files.files[kCue] = kTwoTracks;
-  files.openAppendFailures = 2;  // the first append opens at the third attempt
-  window.QueueChoice(kCue);
-  cmdEdit_Click(window, files);
+  const struct {
+    const char* what;
+    void (*arrange)(testing::MemoryFileSystem&);
+    std::size_t at;  // where the boxes come among the events of a clean run
+    std::vector<std::string> boxes;
+  } rows[] = {
+      {"the first append opens at the third attempt",
+       [](auto& fs) { fs.openAppendFailures = 2; }, 2,
+       {"box[none|Varnite] Err#: 75 - Path/File access error",
+        "box[none|Varnite] Err#: 75 - Path/File access error"}},
+      {"a write fails part-way through the second track, then goes through",
+       [](auto& fs) { fs.writeBreakAt = 86 + 30; }, 5,
+       {"box[none|Varnite] Err#: 57 - Device I/O error"}},
+      {"closing the file after the first track fails once",
+       [](auto& fs) { fs.closeFailures = 1; }, 2,
+       {"box[none|Varnite] Err#: 57 - Device I/O error"}},
+  };
+  for (const auto& row : rows) {
+    testing::FakeWindow window;
+    testing::MemoryFileSystem files;
+    files.files[kCue] = kTwoTracks;
+    row.arrange(files);
+    window.QueueChoice(kCue);
+    cmdEdit_Click(window, files);
 
-  auto expected = SuccessEvents({"03", "04", "05"});
-  const std::string err = "box[none|Varnite] Err#: 75 - Path/File access error";
-  expected.insert(expected.begin() + 2, {err, err});
-  EXPECT_EQ(window.events, expected);
-  EXPECT_EQ(files.files.at(kCue), kTwoTracks + Blocks(3));
+    auto expected = SuccessEvents({"03", "04", "05"});
+    expected.insert(expected.begin() + row.at, row.boxes.begin(), row.boxes.end());
+    EXPECT_EQ(window.events, expected) << row.what;
+    // Every block exactly once: the retry goes on from the first byte that did not go out.
+    EXPECT_EQ(files.files.at(kCue), kTwoTracks + Blocks(3)) << row.what;
+  }
 }
 
 struct FaultCase {
@@ -266,6 +310,23 @@ INSTANTIATE_TEST_SUITE_P(
                   {"beep", "box[none|Varnite] Track 03 has been added", "beep",
                    Err("61 - Disk full"), Err("61 - Disk full"),
                    GiveUp("61 - Disk full", "Protection Tracks Added Before The Failure: 03.")},
+                  86},
+        FaultCase{"disk full one byte into the third track",
+                  [](auto& fs) { fs.diskSpace = 86 + 74 + 1; },
+                  {"beep", "box[none|Varnite] Track 03 has been added", "beep",
+                   "beep", "box[none|Varnite] Track 04 has been added", "beep",
+                   Err("61 - Disk full"), Err("61 - Disk full"),
+                   GiveUp("61 - Disk full",
+                          "Protection Tracks Added Before The Failure: 03, 04.\r\n"
+                          "The Cue Sheet Ends With An Unfinished Protection Track.")},
+                  86 + 74 + 1},
+        // The first track is whole, and nothing of the second was written.
+        FaultCase{"the second scan cannot open the file",
+                  [](auto& fs) { fs.openReadFailures = 3, fs.openReadFailuresFrom = 3; },
+                  {"beep", "box[none|Varnite] Track 03 has been added", "beep",
+                   Err("75 - Path/File access error"), Err("75 - Path/File access error"),
+                   GiveUp("75 - Path/File access error",
+                          "Protection Tracks Added Before The Failure: 03.")},
                   86}),
     [](const auto& row) { return testing::TestName(row.param.what); });
 

@@ -16,14 +16,15 @@ constexpr char kPath[] = "C:\\disc.cue";
 
 // Scans `text` with no retry rule; nullopt when the scan fails.
 std::optional<std::int32_t> Scan(const std::string& text, std::int32_t start = 0,
-                                 std::size_t chunk = static_cast<std::size_t>(-1)) {
+                                 const std::vector<std::size_t>& readSizes = {}) {
   testing::MemoryFileSystem files;
   files.files[kPath] = text;
-  files.readChunk = chunk;
+  files.readSizes = readSizes;
   NoRetry noRetry;
   try {
     std::int32_t result = FindLastTrackNumber(files, kPath, start, noRetry);
     EXPECT_EQ(files.openFiles, 0) << "the scan left the file open";
+    EXPECT_LE(files.readsAtEnd, 1) << "the scan read on after the end of the file";
     return result;
   } catch (const OperationError&) {
     return std::nullopt;
@@ -31,7 +32,7 @@ std::optional<std::int32_t> Scan(const std::string& text, std::int32_t start = 0
 }
 
 struct ScanCase {
-  const char* what;
+  std::string what;
   std::string text;
   std::optional<std::int32_t> expected;  // nullopt: a number that is not a number
 };
@@ -41,10 +42,10 @@ class TrackScan : public ::testing::TestWithParam<ScanCase> {};
 
 TEST_P(TrackScan, FindsTheLastTrackRecord) {
   const ScanCase& c = GetParam();
-  EXPECT_EQ(Scan(c.text, 0), c.expected) << c.what;
-  // The same answer whatever the read size: fields and line ends cross block edges.
-  for (std::size_t chunk : {1u, 2u, 3u, 7u}) {
-    EXPECT_EQ(Scan(c.text, 0, chunk), c.expected) << c.what << ", reads of " << chunk;
+  // The same answer whatever the read sizes: fields and line ends cross block edges.
+  for (const auto& sizes : testing::ReadPatterns()) {
+    EXPECT_EQ(Scan(c.text, 0, sizes), c.expected)
+        << c.what << ", " << testing::DescribeReads(sizes);
   }
 }
 
@@ -66,6 +67,11 @@ const ScanCase kScanCases[] = {
     {"comma inside a title ends the field", "  TRACK 01 AUDIO\r\n"
                                             "    TITLE \"Live, Track 9 Encore\"\r\n", 9},
     {"character 6 is never examined", "TRACKX05 AUDIO\r\n", 5},
+    {"TRACKS is a track record too, its characters 7 and 8 a blank and 0",
+     "TRACK 02\r\nTRACKS 05\r\n", 0},
+    {"TRAC is not a track record", "TRACK 02\r\nTRAC 05\r\n", 2},
+    {"TRACY is not a track record", "TRACK 02\r\nTRACY 05\r\n", 2},
+    {"CRACK is not a track record", "TRACK 02\r\nCRACK 05\r\n", 2},
     {"a digit then the end of the field", "TRACK 8,AUDIO\r\n", 8},
     // Line ends.
     {"LF-only line ends", "FILE \"a.wav\" WAVE\n  TRACK 01 AUDIO\n  TRACK 02 AUDIO\n", 2},
@@ -80,10 +86,19 @@ const ScanCase kScanCases[] = {
     {"quoted field with a comma inside", "\"TRACK 03, AUDIO\",\"TRACK 04\"\r\n", 4},
     {"text after the closing quote is skipped", "\"x\"TRACK 12 AUDIO\r\n  TRACK 02 AUDIO\r\n", 2},
     {"text after the closing quote up to the comma", "\"x\"TRACK 12,TRACK 13\r\n", 13},
+    {"text after the closing quote in the last record", "TRACK 02\r\n\"x\" TRACK 12\r\n", 2},
     {"an unterminated quote ends at its line", "TITLE \"Greatest Hits\n\"open quote\n"
                                                 "  TRACK 01 AUDIO\n", 1},
     {"a quote inside an unquoted field", "TITLE \"a\"b\"\r\nTRACK 21 AUDIO\r\n", 21},
     {"UTF-8 byte order mark before a track", "\xEF\xBB\xBFTRACK 14 AUDIO\n", 14},
+    {"UTF-8 byte order mark alone", "\xEF\xBB\xBF", 0},
+    {"UTF-8 byte order mark in a file larger than a read block",
+     "\xEF\xBB\xBFTRACK 14\n" + std::string(300'000, 'x') + "\nTRACK 15\n", 15},
+    {"a byte order mark past the first byte is text", "TRACK 02\n\xEF\xBB\xBFTRACK 14\n", 2},
+    {"near-miss byte order mark EE BB BF", "\xEE\xBB\xBFTRACK 14\n", 0},
+    {"near-miss byte order mark EF BB BE", "\xEF\xBB\xBETRACK 14\n", 0},
+    {"near-miss byte order mark EF BB", "\xEF\xBBTRACK 14\n", 0},
+    {"the start of a byte order mark and nothing more", "\xEF\xBB", 0},
     {"bytes outside ASCII", "TITLE \"B\xC3\xB6hmer \xE9\"\r\n  TRACK 17 AUDIO\r\n"
                             "  TITLE \"\xFF\xFE\"\r\n", 17},
     // Track records whose number is not a number.
@@ -95,7 +110,24 @@ const ScanCase kScanCases[] = {
     {"a decimal point", "TRACK 1. AUDIO\n", std::nullopt},
 };
 
-INSTANTIATE_TEST_SUITE_P(Fields, TrackScan, ::testing::ValuesIn(kScanCases),
+// An unterminated last line of every length from 1 to 40: the first n characters of a
+// track line, so the rows run from no record through a number that is not one yet to the
+// whole track, and every length meets the end of a 16-byte step of the field search.
+std::vector<ScanCase> WithUnterminatedLastLines() {
+  std::vector<ScanCase> cases(std::begin(kScanCases), std::end(kScanCases));
+  const std::string line = "TRACK 07 AUDIO " + std::string(40, 'x');
+  for (std::size_t n = 1; n <= 40; ++n) {
+    std::optional<std::int32_t> expected = 7;
+    if (n == 7) expected = 0;              // "TRACK 0"
+    if (n <= 6) expected = std::nullopt;   // "TRACK", "TRACK ": no number
+    if (n <= 4) expected = 2;              // "T" to "TRAC": no record, the one before stays
+    cases.push_back({"unterminated last line of " + std::to_string(n),
+                     "TRACK 02\r\n" + line.substr(0, n), expected});
+  }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, TrackScan, ::testing::ValuesIn(WithUnterminatedLastLines()),
                          [](const auto& row) { return testing::TestName(row.param.what); });
 
 TEST(TrackScanStart, IsReturnedWhenThereIsNoTrackRecord) {
@@ -137,7 +169,7 @@ TEST(TrackScanFailures, EachFailedStepIsRetriedAndTheScanGoesOn) {
   files.files[kPath] = "  TRACK 01 AUDIO\r\n  TRACK 02 AUDIO\r\n";
   files.openReadFailures = 2;
   files.readFailures = 1;
-  files.readChunk = 5;
+  files.readSizes = {5};
   CountingRetry retry;
   EXPECT_EQ(FindLastTrackNumber(files, kPath, 0, retry), 2);
   EXPECT_EQ(retry.codes, (std::vector<int>{75, 75, 57}));

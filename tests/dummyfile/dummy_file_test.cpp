@@ -59,7 +59,7 @@ TEST_P(DummyFileForm, HasTheFixedLayoutByteForByte) {
   auto lines = CrLfLines(form.bytes);
   ASSERT_EQ(lines.size(), 7 + form.xLines);
   EXPECT_EQ(lines[0], kTitle);
-  EXPECT_EQ(lines[1].size(), 56u);
+  EXPECT_EQ(lines[1], "Varnite By Quenmore Software 2000 - www.quenmore.example");
   EXPECT_EQ(lines[2], form.line3);
   EXPECT_EQ(lines[3], "");
   EXPECT_EQ(lines[4], kStars);
@@ -104,16 +104,26 @@ TEST(DummyFileWriter, WritesTheExactBytesToARealFile) {
 }
 
 TEST(DummyFileWriter, ReportsAFailedWrite) {
-  testing::MemoryFileSystem files;
-  files.diskSpace = 100;
-  try {
-    CreateDummyFile(files);
-    FAIL() << "a full disk went unnoticed";
-  } catch (const OperationError& error) {
-    EXPECT_EQ(error.code(), 61);
+  const struct {
+    void (*arrange)(testing::MemoryFileSystem&);
+    int code;
+    std::size_t kept;
+  } rows[] = {
+      {[](auto& fs) { fs.diskSpace = 100; }, 61, 100},
+      {[](auto& fs) { fs.closeFailures = 1; }, 57, 2352},  // the close, as on a network drive
+  };
+  for (const auto& row : rows) {
+    testing::MemoryFileSystem files;
+    row.arrange(files);
+    try {
+      CreateDummyFile(files);
+      ADD_FAILURE() << "a failure went unnoticed";
+    } catch (const OperationError& error) {
+      EXPECT_EQ(error.code(), row.code);
+    }
+    // What was written before the failure stays; nothing is cleaned up.
+    EXPECT_EQ(files.files.at(kDummyFilePath), DummyFileFullForm().substr(0, row.kept));
   }
-  // What was written before the failure stays; nothing is cleaned up.
-  EXPECT_EQ(files.files.at(kDummyFilePath), DummyFileFullForm().substr(0, 100));
 }
 
 }  // namespace

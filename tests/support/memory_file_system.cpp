@@ -19,7 +19,10 @@ class MemoryInput final : public InputFile {
       throw MakeFileError(FileFault::DeviceError);
     }
     const std::string& data = fs_.files.at(path_);
-    std::size_t n = std::min({size, fs_.readChunk, data.size() - offset_});
+    const auto& sizes = fs_.readSizes;
+    std::size_t limit = sizes.empty() ? size : sizes[(fs_.reads - 1) % sizes.size()];
+    std::size_t n = std::min({size, limit, data.size() - offset_});
+    if (offset_ == data.size()) ++fs_.readsAtEnd;
     std::memcpy(buffer, data.data() + offset_, n);
     offset_ += n;
     return n;
@@ -40,13 +43,26 @@ class MemoryOutput final : public OutputFile {
     if (open_) --fs_.openFiles;
   }
   std::size_t Write(const char* data, std::size_t size) override {
+    if (fs_.breakPending) {
+      fs_.breakPending = false;
+      throw MakeFileError(FileFault::DeviceError);
+    }
     if (fs_.diskSpace == 0) throw MakeFileError(FileFault::DiskFull);
     std::size_t n = std::min(size, fs_.diskSpace);
+    if (fs_.bytesWritten < fs_.writeBreakAt && fs_.bytesWritten + n >= fs_.writeBreakAt) {
+      n = fs_.writeBreakAt - fs_.bytesWritten;
+      fs_.breakPending = true;
+    }
     fs_.diskSpace -= n;
+    fs_.bytesWritten += n;
     fs_.files[path_].append(data, n);
     return n;
   }
   void Close() override {
+    if (fs_.closeFailures > 0) {
+      --fs_.closeFailures;
+      throw MakeFileError(FileFault::DeviceError);
+    }
     if (open_) --fs_.openFiles;
     open_ = false;
   }
@@ -67,7 +83,7 @@ PathKind MemoryFileSystem::KindOf(const std::string& path) {
 
 std::unique_ptr<InputFile> MemoryFileSystem::OpenForReading(const std::string& path) {
   ++opensForReading;
-  if (openReadFailures > 0) {
+  if (openReadFailures > 0 && opensForReading >= openReadFailuresFrom) {
     --openReadFailures;
     throw MakeFileError(FileFault::AccessConflict);
   }
@@ -90,6 +106,21 @@ std::unique_ptr<OutputFile> MemoryFileSystem::CreateOrTruncate(const std::string
   if (readOnly.count(path)) throw MakeFileError(FileFault::AccessDenied);
   files[path].clear();
   return std::make_unique<MemoryOutput>(*this, path);
+}
+
+const std::vector<std::vector<std::size_t>>& ReadPatterns() {
+  constexpr std::size_t kAll = static_cast<std::size_t>(-1);
+  static const std::vector<std::vector<std::size_t>> patterns = {
+      {}, {1}, {2}, {3}, {7}, {15}, {17}, {1, kAll, 16, 2, 31, 5}};
+  return patterns;
+}
+
+std::string DescribeReads(const std::vector<std::size_t>& sizes) {
+  std::string text = sizes.empty() ? "whole reads" : "reads of";
+  for (std::size_t size : sizes) {
+    text += size == static_cast<std::size_t>(-1) ? " all" : " " + std::to_string(size);
+  }
+  return text;
 }
 
 }  // namespace varnite::testing
