@@ -75,23 +75,28 @@ struct EditCase {
 };
 void PrintTo(const EditCase& c, std::ostream* os) { *os << c.what; }
 
+// One click of CueSheet on `sheet`, chosen in the dialog and read in reads of `sizes`.
+struct EditRun {
+  EditRun(const std::string& sheet, const std::vector<std::size_t>& sizes) {
+    files.files[kCue] = sheet;
+    files.readSizes = sizes;
+    window.QueueChoice(kCue);
+    cmdEdit_Click(window, files);
+  }
+  testing::FakeWindow window;
+  testing::MemoryFileSystem files;
+};
+
 class CueSheetEdit : public ::testing::TestWithParam<EditCase> {};
 
 TEST_P(CueSheetEdit, AppendsThreeNumberedTracksAndKeepsEverythingBefore) {
   const EditCase& c = GetParam();
   for (const auto& sizes : testing::ReadPatterns()) {
     SCOPED_TRACE(testing::DescribeReads(sizes));
-    testing::FakeWindow window;
-    testing::MemoryFileSystem files;
-    files.files[kCue] = c.sheet;
-    files.readSizes = sizes;
-    window.QueueChoice(kCue);
-
-    cmdEdit_Click(window, files);
-
-    EXPECT_EQ(window.events, SuccessEvents(c.numbers));
-    EXPECT_EQ(files.files.at(kCue), c.sheet + c.appended);
-    EXPECT_EQ(files.openFiles, 0);
+    const EditRun run(c.sheet, sizes);
+    EXPECT_EQ(run.window.events, SuccessEvents(c.numbers));
+    EXPECT_EQ(run.files.files.at(kCue), c.sheet + c.appended);
+    EXPECT_EQ(run.files.openFiles, 0);
   }
 }
 
@@ -161,18 +166,13 @@ TEST_P(CueSheetRefusal, AppendsNothingAndSaysWhy) {
   const RefusalCase& c = GetParam();
   for (const auto& sizes : testing::ReadPatterns()) {
     SCOPED_TRACE(testing::DescribeReads(sizes));
-    testing::FakeWindow window;
-    testing::MemoryFileSystem files;
-    files.files[kCue] = c.sheet;
-    files.readSizes = sizes;
-    window.QueueChoice(kCue);
-    cmdEdit_Click(window, files);
-    EXPECT_THAT(window.events,
+    const EditRun run(c.sheet, sizes);
+    EXPECT_THAT(run.window.events,
                 ElementsAre("dialog", std::string("set lblCueSheet=") + kCue,
                             "box[critical|Varnite] " + c.message +
                                 "\r\n\r\nNothing Was Added To The Cue Sheet."));
-    EXPECT_EQ(files.files.at(kCue), c.sheet);
-    EXPECT_EQ(files.opensForAppending, 0);
+    EXPECT_EQ(run.files.files.at(kCue), c.sheet);
+    EXPECT_EQ(run.files.opensForAppending, 0);
   }
 }
 
