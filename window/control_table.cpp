@@ -1,6 +1,7 @@
 #include "window/control_table.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "resources/resource.h"
 #include "window/panels.h"
@@ -87,6 +88,19 @@ int FontPixelHeight(int hundredthsOfPoint, int dpi) {
 PixelRect ToPixels(const TwipsRect& rect, int dpiX, int dpiY) {
   return {TwipsToPixels(rect.left, dpiX), TwipsToPixels(rect.top, dpiY),
           TwipsToPixels(rect.width, dpiX), TwipsToPixels(rect.height, dpiY)};
+}
+
+PixelRect LabelRect(const ControlRow& row, int dpi, int textWidth) {
+  PixelRect rect = ToPixels(row.twips, dpi, dpi);
+  if (dpi == kDesignDpi || textWidth <= rect.width) return rect;
+  int edge = INT_MAX;
+  for (const ControlRow& panel : kControlTable) {
+    if (panel.kind == ControlKind::Panel || panel.kind == ControlKind::ScrollingPanel) {
+      edge = std::min(edge, ToPixels(panel.twips, dpi, dpi).right());
+    }
+  }
+  rect.width = std::max(rect.width, std::min(textWidth, edge - rect.left));
+  return rect;
 }
 
 }  // namespace varnite

@@ -13,7 +13,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-constexpr int kDpis[] = {96, 120, 144};
+constexpr int kDpis[] = {96, 120, 144, 168, 192};
 
 TEST(ControlTable, DescribesEveryControlOnceUnderItsOwnIdAndName) {
   std::set<int> ids;
@@ -108,14 +108,19 @@ TEST(ControlTable, LayoutHoldsAtEveryDpi) {
     const PixelRect client = {0, 0, TwipsToPixels(kClientWidthTwips, dpi),
                               TwipsToPixels(kClientHeightTwips, dpi)};
     const int firstRow = TwipsToPixels(720, dpi), lastRowEnd = TwipsToPixels(2535, dpi);
+    // A label as wide as it may grow, for the longest text.
+    auto widest = [dpi](const ControlRow& row) {
+      return row.kind == ControlKind::Label ? LabelRect(row, dpi, 1 << 20)
+                                            : ToPixels(row.twips, dpi, dpi);
+    };
     for (const ControlRow& row : kControlTable) {
-      const PixelRect rect = ToPixels(row.twips, dpi, dpi);
+      const PixelRect rect = widest(row);
       EXPECT_TRUE(Contains(client, rect)) << row.name << " at " << dpi;
       EXPECT_GE(rect.top, firstRow) << row.name << " at " << dpi;
       EXPECT_LE(rect.bottom(), lastRowEnd) << row.name << " at " << dpi;
       for (const ControlRow& other : kControlTable) {
         if (&other == &row) continue;
-        const PixelRect otherRect = ToPixels(other.twips, dpi, dpi);
+        const PixelRect otherRect = widest(other);
         const bool panel = row.kind == ControlKind::Panel || row.kind == ControlKind::ScrollingPanel;
         const bool otherPanel =
             other.kind == ControlKind::Panel || other.kind == ControlKind::ScrollingPanel;
@@ -128,6 +133,31 @@ TEST(ControlTable, LayoutHoldsAtEveryDpi) {
         }
       }
     }
+  }
+}
+
+// A label grows to the right only where its text needs more room at this DPI, up to the
+// panels' right edge; at 96 DPI it keeps its rectangle whatever the text.
+TEST(ControlTable, LabelGrowsOnlyWhereItsTextNeedsTheRoom) {
+  const struct {
+    Control label;
+    int dpi, textWidth, width;
+  } rows[] = {
+      {Control::lblCreate, 96, 230, 201},     // cut at its edge, as it always was
+      {Control::lblCreate, 144, 302, 302},    // fits its scaled rectangle
+      {Control::lblCreate, 144, 303, 303},    // one pixel more
+      {Control::lblCreate, 144, 900, 314},    // the panels' edge, 482 - 168
+      {Control::lblAbout, 144, 320, 314},     // already reaches that edge
+      {Control::lblCueSheet, 168, 360, 360},  // 351.75 rounds to 352
+      {Control::lblHelp, 192, 0, 402},
+  };
+  for (const auto& row : rows) {
+    PixelRect expected = ToPixels(RowOf(row.label).twips, row.dpi, row.dpi);
+    expected.width = row.width;
+    const PixelRect got = LabelRect(RowOf(row.label), row.dpi, row.textWidth);
+    EXPECT_EQ(std::make_tuple(got.left, got.top, got.width, got.height),
+              std::make_tuple(expected.left, expected.top, expected.width, expected.height))
+        << RowOf(row.label).name << " at " << row.dpi << " for " << row.textWidth;
   }
 }
 
