@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/backdrop.h"
 #include "fileio/file_system.h"
 #include "window/control_table.h"
 #include "window/dispatch.h"
@@ -52,8 +53,13 @@ class Win32MainWindow final : public MainWindow {
   void OnDropFiles(HDROP drop);
   // Ends the program once a failure no handler caught has been reported.
   void EndIfFailed();
-  void CreatePicture(int width, int height);
-  void PaintPicture(HDC dc);
+  // Lays the window out at `dpi`: its fonts, every control, its client area and what is
+  // painted behind the controls; moved first to `suggested`, where Windows gives one.
+  void ApplyDpi(int dpi, const RECT* suggested);
+  void FitClientArea();
+  // Draws the backdrop anew (after a DPI, system colour or High Contrast change) and
+  // repaints the whole window from it.
+  void RebuildBackdrop();
   HBRUSH OnCtlColorStatic(HDC dc, HWND control);
   HWND Handle(Control control) const;
 
@@ -62,13 +68,10 @@ class Win32MainWindow final : public MainWindow {
   HWND hwnd_ = nullptr;
   HWND controls_[kControlCount] = {};
   HWND lastFocus_ = nullptr;
-  int dpiX_ = 96;
-  int dpiY_ = 96;
-  // The background picture scaled once to the client area, kept selected in a memory DC
-  // that every paint copies from.
-  HDC pictureDc_ = nullptr;
-  HBITMAP picture_ = nullptr;
-  HGDIOBJ pictureDcBitmap_ = nullptr;
+  // The DPI the window is laid out at: that of the display it is on.
+  int dpi_ = kDesignDpi;
+  // What every paint copies from.
+  Backdrop backdrop_;
   HFONT uiFont_ = nullptr;
   HFONT helpFont_ = nullptr;
   std::wstring chosenPath_;
