@@ -244,6 +244,14 @@ LRESULT Win32MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
 void Win32MainWindow::CreateControls() {
   for (Control control : CreationOrder()) {
     const ControlRow& row = RowOf(control);
+    if (row.accessibleName) {
+      // A screen reader names a control that has no name of its own after the label just
+      // before it in the Z-order, even a hidden one: this one shows nothing and takes no
+      // place in the tab order.
+      CreateWindowExW(0, L"STATIC", Utf8ToWide(row.accessibleName).c_str(),
+                      WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, hwnd_, nullptr, instance_,
+                      nullptr);
+    }
     const wchar_t* cls = L"BUTTON";
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (row.visibleAtStart ? WS_VISIBLE : 0);
     DWORD exStyle = 0;

@@ -29,9 +29,9 @@ const ControlRow kControlTable[kControlCount] = {
     {Control::lblAbout, IDC_LBL_ABOUT, "lblAbout", ControlKind::Label,
      "Its Polite To Read The About Bit Yer Know !", {1680, 2160, 3135, 255}, true, 6},
     {Control::txtAbout, IDC_TXT_ABOUT, "txtAbout", ControlKind::Panel, kAboutText,
-     {1680, 720, 3135, 1815}, false, 9},
+     {1680, 720, 3135, 1815}, false, 9, "About Varnite"},
     {Control::txtHelp, IDC_TXT_HELP, "txtHelp", ControlKind::ScrollingPanel, kHelpText,
-     {1680, 720, 3135, 1815}, false, 8},
+     {1680, 720, 3135, 1815}, false, 8, "Help"},
 };
 
 const ControlRow& RowOf(Control control) {

@@ -49,6 +49,9 @@ struct ControlRow {
   TwipsRect twips;
   bool visibleAtStart;
   int tabPosition;
+  // What a screen reader calls a control whose own text does not say what it is (a
+  // panel, whose text is its content); nullptr where the control's text names it.
+  const char* accessibleName = nullptr;
 };
 
 inline constexpr int kControlCount = 10;
