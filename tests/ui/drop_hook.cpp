@@ -1,10 +1,12 @@
 // varnite_drop_hook.dll: runs inside Varnite's process as the driver's WH_CALLWNDPROC hook
-// and turns a drop request into a real WM_DROPFILES (see drop_hook.h).
+// and turns a drop request into a real WM_DROPFILES, a DPI request into WM_DPICHANGED and
+// a High Contrast request into the settings Varnite then finds (see drop_hook.h).
 #include "tests/ui/drop_hook.h"
 
 #include <shlobj.h>
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -46,14 +48,91 @@ void PostDrop(HWND window) {
   }
 }
 
+void SendDpiChange(HWND window, int dpi, int fromDpi) {
+  RECT frame, client;
+  GetWindowRect(window, &frame);
+  GetClientRect(window, &client);
+  RECT suggested = frame;
+  suggested.right += MulDiv(client.right, dpi, fromDpi) - client.right;
+  suggested.bottom += MulDiv(client.bottom, dpi, fromDpi) - client.bottom;
+  SendMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+}
+
+bool highContrast = false;
+
+BOOL WINAPI StandInSystemParametersInfoW(UINT action, UINT number, void* data, UINT flags) {
+  if (action != SPI_GETHIGHCONTRAST || !data) {
+    return SystemParametersInfoW(action, number, data, flags);
+  }
+  auto* settings = static_cast<HIGHCONTRASTW*>(data);
+  settings->dwFlags = highContrast ? HCF_HIGHCONTRASTON | HCF_AVAILABLE : HCF_AVAILABLE;
+  settings->lpszDefaultScheme = nullptr;
+  return TRUE;
+}
+
+// Points the exe's import of `function` from user32.dll at `standIn`.
+void PatchUser32Import(const char* function, const void* standIn) {
+  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& imports =
+      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (auto* dll = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+       dll->Name; ++dll) {
+    if (lstrcmpiA(reinterpret_cast<const char*>(base + dll->Name), "user32.dll") != 0) continue;
+    auto* name = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+    auto* address = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+    for (; name->u1.AddressOfData; ++name, ++address) {
+      if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+      const auto* byName =
+          reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+      if (lstrcmpA(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
+      ULONG_PTR* slot = &address->u1.Function;
+      DWORD protection = 0;
+      VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+      *slot = reinterpret_cast<ULONG_PTR>(standIn);
+      VirtualProtect(slot, sizeof *slot, protection, &protection);
+    }
+  }
+}
+
+void SetHighContrast(HWND window, bool on) {
+  static bool patched = false;
+  static COLORREF found[std::size(varnite::ui::kHighContrastElements)];
+  if (!patched) {
+    PatchUser32Import("SystemParametersInfoW",
+                      reinterpret_cast<const void*>(&StandInSystemParametersInfoW));
+    patched = true;
+  }
+  const int count = static_cast<int>(std::size(found));
+  if (on && !highContrast) {
+    for (int i = 0; i < count; ++i) found[i] = GetSysColor(varnite::ui::kHighContrastElements[i]);
+  }
+  // Sends WM_SYSCOLORCHANGE to the top-level windows.
+  SetSysColors(count, varnite::ui::kHighContrastElements,
+               on ? varnite::ui::kHighContrastBlack : found);
+  highContrast = on;
+  SendMessageW(window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK VarniteDropHook(int code, WPARAM wParam,
                                                                    LPARAM lParam) {
   static const UINT request = RegisterWindowMessageW(varnite::ui::kDropRequestMessage);
+  static const UINT dpiRequest = RegisterWindowMessageW(varnite::ui::kDpiRequestMessage);
+  static const UINT highContrastRequest =
+      RegisterWindowMessageW(varnite::ui::kHighContrastRequestMessage);
   if (code == HC_ACTION) {
     const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (request != 0 && call->message == request) PostDrop(call->hwnd);
+    if (dpiRequest != 0 && call->message == dpiRequest) {
+      SendDpiChange(call->hwnd, static_cast<int>(call->wParam), static_cast<int>(call->lParam));
+    }
+    if (highContrastRequest != 0 && call->message == highContrastRequest) {
+      SetHighContrast(call->hwnd, call->wParam != 0);
+    }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
