@@ -387,7 +387,18 @@ void Win32MainWindow::SetCaption(Control control, const std::string& text) {
 }
 
 void Win32MainWindow::SetPanelVisible(Control panel, bool visible) {
-  ShowWindow(Handle(panel), visible ? SW_SHOW : SW_HIDE);
+  // The labels lie under the panels, and while either is shown they are hidden too: a
+  // label grown past the panels' edge at a high DPI would show beside them. The panel
+  // shows before the labels go and hides after they are back, so neither flickers.
+  const Control other = panel == Control::txtAbout ? Control::txtHelp : Control::txtAbout;
+  const bool otherShown = (GetWindowLongW(Handle(other), GWL_STYLE) & WS_VISIBLE) != 0;
+  if (visible) ShowWindow(Handle(panel), SW_SHOW);
+  for (const ControlRow& row : kControlTable) {
+    if (row.kind == ControlKind::Label) {
+      ShowWindow(Handle(row.control), visible || otherShown ? SW_HIDE : SW_SHOW);
+    }
+  }
+  if (!visible) ShowWindow(Handle(panel), SW_HIDE);
 }
 
 bool Win32MainWindow::ShowOpenDialog() {

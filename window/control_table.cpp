@@ -1,7 +1,6 @@
 #include "window/control_table.h"
 
 #include <algorithm>
-#include <climits>
 
 #include "resources/resource.h"
 #include "window/panels.h"
@@ -93,13 +92,8 @@ PixelRect ToPixels(const TwipsRect& rect, int dpiX, int dpiY) {
 PixelRect LabelRect(const ControlRow& row, int dpi, int textWidth) {
   PixelRect rect = ToPixels(row.twips, dpi, dpi);
   if (dpi == kDesignDpi || textWidth <= rect.width) return rect;
-  int edge = INT_MAX;
-  for (const ControlRow& panel : kControlTable) {
-    if (panel.kind == ControlKind::Panel || panel.kind == ControlKind::ScrollingPanel) {
-      edge = std::min(edge, ToPixels(panel.twips, dpi, dpi).right());
-    }
-  }
-  rect.width = std::max(rect.width, std::min(textWidth, edge - rect.left));
+  const int room = TwipsToPixels(kClientWidthTwips, dpi) - rect.left;
+  rect.width = std::max(rect.width, std::min(textWidth, room));
   return rect;
 }
 

@@ -78,9 +78,8 @@ int TwipsToPixels(int twips, int dpi);
 PixelRect ToPixels(const TwipsRect& rect, int dpiX, int dpiY);
 // A label's rectangle at `dpi` while it shows a text `textWidth` pixels wide: its table
 // rectangle, scaled. Where the text needs more room than that at this DPI, the label grows
-// to the right (it is transparent, so nothing else changes), but no further than the
-// panels' right edge, so that a shown panel still covers it. At kDesignDpi it is always
-// the table's rectangle.
+// to the right (it is transparent, so nothing else changes), up to the client area's
+// right edge. At kDesignDpi it is always the table's rectangle.
 PixelRect LabelRect(const ControlRow& row, int dpi, int textWidth);
 // The em height in pixels of a font of `hundredthsOfPoint` at `dpi`, rounded likewise.
 int FontPixelHeight(int hundredthsOfPoint, int dpi);
