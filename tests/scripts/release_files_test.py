@@ -42,19 +42,24 @@ FAULTS = [
 ]
 
 
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
 def make_release(dist):
+    """A zip, its SHA256SUMS as scripts/release writes it, and its manifests; returns its hash."""
+    exe = b"MZ" + bytes(range(256)) * 8
     with zipfile.ZipFile(os.path.join(dist, RELEASE["zip"]), "w") as archive:
-        archive.writestr("Varnite.exe", b"MZ" + bytes(range(256)) * 8)
+        archive.writestr("Varnite.exe", exe)
         archive.writestr("ReadMe.txt", b"Read me\r\n")
     with open(os.path.join(dist, RELEASE["zip"]), "rb") as f:
         zip_hash = hashlib.sha256(f.read()).hexdigest()
-    exe_hash = hashlib.sha256(b"MZ" + bytes(range(256)) * 8).hexdigest()
-    with open(os.path.join(dist, "SHA256SUMS"), "w") as f:
-        f.write("%s  %s\n%s  Varnite.exe\n" % (zip_hash, RELEASE["zip"], exe_hash))
+    sums = "%s  %s\n%s  Varnite.exe\n" % (zip_hash, RELEASE["zip"], hashlib.sha256(exe).hexdigest())
+    write(os.path.join(dist, "SHA256SUMS"), sums.encode())
     for path, text in release_files.manifests(RELEASE, dist).items():
-        os.makedirs(os.path.dirname(os.path.join(dist, path)), exist_ok=True)
-        with open(os.path.join(dist, path), "wb") as f:
-            f.write(text.encode("utf-8"))
+        write(os.path.join(dist, path), text.encode("utf-8"))
     return zip_hash
 
 
@@ -64,20 +69,16 @@ class Manifests(unittest.TestCase):
             zip_hash = make_release(dist)
             self.assertEqual(release_files.check(RELEASE, dist), [])
             for what, name, pattern, replacement, problem in FAULTS:
-                with self.subTest(what):
-                    path = os.path.join(dist, name)
-                    with open(path, "rb") as f:
-                        good = f.read()
+                with self.subTest(what), open(os.path.join(dist, name), "rb") as f:
+                    good = f.read()
                     pattern = pattern.format(hash=zip_hash, HASH=zip_hash.upper())
                     bad = re.sub(pattern, replacement, good.decode("utf-8"), count=1, flags=re.M)
                     self.assertNotEqual(bad, good.decode("utf-8"))
-                    with open(path, "wb") as f:
-                        f.write(bad.encode("utf-8"))
+                    write(f.name, bad.encode("utf-8"))
                     try:
                         problems = release_files.check(RELEASE, dist)
                     finally:
-                        with open(path, "wb") as f:
-                            f.write(good)
+                        write(f.name, good)
                     self.assertTrue(any(problem in p for p in problems), problems)
 
 

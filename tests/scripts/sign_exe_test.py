@@ -1,12 +1,10 @@
-"""Tests of scripts/sign_exe.py with a certificate authority made for the test by openssl
-(no key is kept anywhere): what verifies and what does not, and that removing the signature
-gives back the unsigned exe byte for byte.
+"""Tests of scripts/sign_exe.py against a certificate authority that openssl makes for the
+test (no key is kept): what verifies and what does not, removing the signature, refusals.
 
     sign_exe_test.py --exe FILE [--driver UI_DRIVER --wine-run SCRIPT] [unittest options]
 
---exe is the Varnite.exe to sign. With --driver, the end-to-end driver also starts a signed
-copy of it (under SCRIPT, which runs a Windows program) and checks its window at start.
-"""
+With --driver, the end-to-end driver also starts a signed copy of FILE under SCRIPT."""
+import argparse
 import glob
 import os
 import shutil
@@ -18,47 +16,32 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
 import sign_exe  # noqa: E402
 
-OPTIONS = {"--exe": None, "--driver": None, "--wine-run": None}
-EPOCH = 1700000000
-
-
-def openssl(*arguments, cwd):
-    subprocess.run(["openssl"] + list(arguments), cwd=cwd, check=True,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
-def make_keys(folder):
-    """ca.pem, other-ca.pem, signer.p12 (password "secret", with ca.pem in it) and tsa.pem
-    with tsa.key, the last two issued by ca.pem for signing code and for timestamps."""
-    for ca in ("ca", "other-ca"):
-        openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=" + ca,
-                "-keyout", ca + ".key", "-out", ca + ".pem", "-addext", "basicConstraints=critical,CA:TRUE",
-                "-addext", "keyUsage=critical,keyCertSign", cwd=folder)
-    for name, usage in (("signer", "codeSigning"), ("tsa", "critical,timeStamping")):
-        with open(os.path.join(folder, name + ".cnf"), "w") as f:
-            f.write("basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\n"
-                    "extendedKeyUsage=%s\n" % usage)
-        openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=" + name, "-keyout", name + ".key",
-                "-out", name + ".csr", cwd=folder)
-        openssl("x509", "-req", "-in", name + ".csr", "-CA", "ca.pem", "-CAkey", "ca.key", "-days", "2",
-                "-set_serial", str(len(name)), "-extfile", name + ".cnf", "-out", name + ".pem", cwd=folder)
-    openssl("pkcs12", "-export", "-inkey", "signer.key", "-in", "signer.pem", "-certfile", "ca.pem",
-            "-passout", "pass:secret", "-out", "signer.p12", cwd=folder)
+# Two CAs; a code signing key from the first in signer.p12 (with that CA), and a timestamp
+# authority's key from it.
+LEAF = "-CA ca.pem -CAkey ca.key -addext basicConstraints=CA:FALSE -addext keyUsage=critical,digitalSignature"
+KEYS = [
+    "req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=ca -keyout ca.key -out ca.pem",
+    "req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=other -keyout other.key -out other.pem",
+    "req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=signer -keyout signer.key -out signer.pem "
+    + LEAF + " -addext extendedKeyUsage=codeSigning",
+    "req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=tsa -keyout tsa.key -out tsa.pem "
+    + LEAF + " -addext extendedKeyUsage=critical,timeStamping",
+    "pkcs12 -export -inkey signer.key -in signer.pem -certfile ca.pem -passout pass:secret -out signer.p12",
+]
+ARGS = None
 
 
 class Signing(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.tmp = tempfile.TemporaryDirectory()
-        cls.folder = folder = cls.tmp.name
-        make_keys(folder)
-        cls.exe = OPTIONS["--exe"]
-        sign_exe.sign(cls.exe, cls.path("signed.exe"), cls.path("signer.p12"), "secret", EPOCH)
-        # A timestamp as a TSA would give it, from the throwaway TSA (no network).
-        subprocess.run([sign_exe.TOOL, "sign", "-pkcs12", cls.path("signer.p12"), "-pass", "secret",
-                        "-h", "sha256", "-TSA-certs", cls.path("tsa.pem"), "-TSA-key", cls.path("tsa.key"),
-                        "-in", cls.exe, "-out", cls.path("timestamped.exe")],
-                       check=True, stdout=subprocess.DEVNULL)
+        for command in KEYS:
+            subprocess.run(["openssl"] + command.split(), cwd=cls.tmp.name, check=True, capture_output=True)
+        sign_exe.sign(ARGS.exe, cls.path("signed.exe"), cls.path("signer.p12"), "secret", 1700000000)
+        # A timestamp from the throwaway authority, as a server would give it.
+        subprocess.run([sign_exe.TOOL, "sign", "-pkcs12", "signer.p12", "-pass", "secret", "-h", "sha256",
+                        "-TSA-certs", "tsa.pem", "-TSA-key", "tsa.key", "-in", os.path.abspath(ARGS.exe),
+                        "-out", "timestamped.exe"], cwd=cls.tmp.name, check=True, capture_output=True)
         with open(cls.path("signed.exe"), "rb") as f:
             flipped = bytearray(f.read())
         flipped[len(flipped) // 3] ^= 1
@@ -71,30 +54,28 @@ class Signing(unittest.TestCase):
 
     @classmethod
     def path(cls, name):
-        return os.path.join(cls.folder, name)
+        return os.path.join(cls.tmp.name, name)
 
     def test_verification(self):
-        # (what, file, CA file, TSA's CA file, verifies)
+        # (what, file, CA file, timestamp authority's CA file, verifies)
         for what, name, ca, tsa_ca, verifies in [
             ("signed, against its CA", "signed.exe", "ca.pem", None, True),
-            ("signed, against another CA", "signed.exe", "other-ca.pem", None, False),
+            ("signed, against another CA", "signed.exe", "other.pem", None, False),
             ("one byte flipped", "flipped.exe", "ca.pem", None, False),
-            ("timestamped, the TSA's CA given", "timestamped.exe", "ca.pem", "ca.pem", True),
+            ("timestamped, its authority's CA given", "timestamped.exe", "ca.pem", "ca.pem", True),
             # osslsigncode exits 0 here: only its report says the timestamp failed.
-            ("timestamped, the TSA's CA not given", "timestamped.exe", "ca.pem", "other-ca.pem", False),
+            ("timestamped, another CA given for it", "timestamped.exe", "ca.pem", "other.pem", False),
         ]:
             with self.subTest(what):
                 ok, report = sign_exe.verify(self.path(name), self.path(ca), tsa_ca and self.path(tsa_ca))
                 self.assertEqual(ok, verifies, report)
 
     def test_removing_the_signature_gives_back_the_exe(self):
-        with open(self.exe, "rb") as f:
-            unsigned = f.read()
         for name in ("signed.exe", "timestamped.exe"):
-            with self.subTest(name):
+            with self.subTest(name), open(ARGS.exe, "rb") as unsigned:
                 sign_exe.unsign(self.path(name), self.path("back.exe"))
-                with open(self.path("back.exe"), "rb") as f:
-                    self.assertEqual(f.read(), unsigned)
+                with open(self.path("back.exe"), "rb") as back:
+                    self.assertEqual(back.read(), unsigned.read())
 
     def test_refused(self):
         # (what, password, timestamp server, what the message says)
@@ -103,33 +84,25 @@ class Signing(unittest.TestCase):
             ("a timestamp server that does not answer", "secret", "http://127.0.0.1:9/", "no timestamp"),
         ]:
             with self.subTest(what), self.assertRaisesRegex(sign_exe.SigningError, message):
-                sign_exe.sign(self.exe, self.path("refused.exe"), self.path("signer.p12"), password,
-                              EPOCH, tsa_url)
+                sign_exe.sign(ARGS.exe, self.path("refused.exe"), self.path("signer.p12"), password, None, tsa_url)
             self.assertFalse(os.path.exists(self.path("refused.exe")))
 
     def test_signed_exe_starts(self):
-        if not OPTIONS["--driver"]:
+        if not ARGS.driver:
             self.skipTest("no --driver given")
         folder = self.path("run")
         os.mkdir(folder)
-        driver = os.path.join(folder, os.path.basename(OPTIONS["--driver"]))
-        for dll in glob.glob(os.path.join(os.path.dirname(OPTIONS["--driver"]), "*.dll")):
-            shutil.copy(dll, folder)
-        shutil.copy(OPTIONS["--driver"], driver)
+        for built in [ARGS.driver] + glob.glob(os.path.join(os.path.dirname(ARGS.driver), "*.dll")):
+            shutil.copy(built, folder)
         shutil.copy(self.path("signed.exe"), os.path.join(folder, "Varnite.exe"))
-        result = subprocess.run([OPTIONS["--wine-run"], driver, "start_up_state"],
-                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, errors="replace")
+        result = subprocess.run([ARGS.wine_run, os.path.join(folder, os.path.basename(ARGS.driver)),
+                                 "start_up_state"], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         self.assertEqual(result.returncode, 0, result.stdout)
 
 
 if __name__ == "__main__":
-    arguments = [sys.argv[0]]
-    rest = iter(sys.argv[1:])
-    for argument in rest:
-        if argument in OPTIONS:
-            OPTIONS[argument] = next(rest)
-        else:
-            arguments.append(argument)
-    if not OPTIONS["--exe"]:
-        sys.exit(__doc__)
-    unittest.main(argv=arguments)
+    parser = argparse.ArgumentParser()
+    for option in ("--exe", "--driver", "--wine-run"):
+        parser.add_argument(option, required=option == "--exe")
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0]] + rest)
