@@ -1,6 +1,7 @@
 // varnite_drop_hook.dll: runs inside Varnite's process as the driver's WH_CALLWNDPROC hook
 // and turns a drop request into a real WM_DROPFILES, a DPI request into WM_DPICHANGED and
-// a High Contrast request into the settings Varnite then finds (see drop_hook.h).
+// a High Contrast request into the settings Varnite then finds; as its WH_GETMESSAGE hook
+// it reports when a posted marker leaves Varnite's queue (see drop_hook.h).
 #include "tests/ui/drop_hook.h"
 
 #include <shlobj.h>
@@ -132,6 +133,19 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK VarniteDropHook(int code, WPAR
     }
     if (highContrastRequest != 0 && call->message == highContrastRequest) {
       SetHighContrast(call->hwnd, call->wParam != 0);
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK VarniteSettleHook(int code, WPARAM wParam,
+                                                                     LPARAM lParam) {
+  static const UINT marker = RegisterWindowMessageW(varnite::ui::kSettleMessage);
+  if (code == HC_ACTION && wParam == PM_REMOVE && marker != 0 &&
+      reinterpret_cast<const MSG*>(lParam)->message == marker) {
+    if (HANDLE settled = OpenEventW(EVENT_MODIFY_STATE, FALSE, varnite::ui::kSettledEvent)) {
+      SetEvent(settled);
+      CloseHandle(settled);
     }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
