@@ -66,9 +66,10 @@ void AppendProtectionTrack(FileSystem& files, const std::string& path, std::int3
                            StepFailureHandler& onFailure, std::size_t& written) {
   const std::string block = ProtectionTrackBlock(number, trackType, withPregap);
   auto file = AttemptStep(onFailure, [&] { return files.OpenForAppending(path); });
-  // One write for the whole block keeps a half-written track as unlikely as it can be.
+  // One write for the whole block keeps a half-written track as unlikely as it can be, and
+  // its flush makes a lost write fail here, in the retried step, before the success box.
   written = 0;
-  AttemptStep(onFailure, [&] { WriteAll(*file, block, written); });
+  AttemptStep(onFailure, [&] { WriteThrough(*file, block, written); });
   AttemptStep(onFailure, [&] { file->Close(); });
 }
 

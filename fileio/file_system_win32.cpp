@@ -5,6 +5,8 @@
 #endif
 #include <windows.h>
 
+#include <utility>
+
 #include "fileio/file_system.h"
 #include "fileio/operation_error.h"
 #include "fileio/utf.h"
@@ -50,27 +52,32 @@ OperationError ErrorFromLastError(DWORD error, const std::wstring& path) {
   }
 }
 
+// Owns a handle from the moment CreateFileW returns it, so that nothing that throws
+// afterwards (an allocation) can leave it open.
 class Handle {
  public:
   explicit Handle(HANDLE handle) : handle_(handle) {}
+  Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
   ~Handle() {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
   }
   HANDLE get() const { return handle_; }
+  // Given up only once the system has closed it. A CloseHandle that fails leaves the
+  // handle as it was, so the retry asks again, and fails again if the cause remains,
+  // rather than report a close that never happened.
   void Close() {
-    HANDLE handle = handle_;
+    if (handle_ == INVALID_HANDLE_VALUE) return;
+    if (!CloseHandle(handle_)) throw ErrorFromLastError(GetLastError(), std::wstring());
     handle_ = INVALID_HANDLE_VALUE;
-    if (handle != INVALID_HANDLE_VALUE && !CloseHandle(handle))
-      throw ErrorFromLastError(GetLastError(), std::wstring());
   }
 
  private:
   HANDLE handle_;
 };
 
-HANDLE OpenChecked(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
+Handle OpenChecked(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
   std::wstring wide;
   if (!Utf8ToWide(path, wide) || path.empty()) throw MakeFileError(FileFault::BadName);
   // Windows refuses to write a read-only file by itself; say so here as well, so the
@@ -82,15 +89,15 @@ HANDLE OpenChecked(const std::string& path, DWORD access, DWORD disposition, DWO
       throw MakeFileError(FileFault::AccessDenied);
     }
   }
-  HANDLE handle = CreateFileW(wide.c_str(), access, kShareMode, nullptr, disposition,
-                              FILE_ATTRIBUTE_NORMAL | flags, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) throw ErrorFromLastError(GetLastError(), wide);
+  Handle handle(CreateFileW(wide.c_str(), access, kShareMode, nullptr, disposition,
+                            FILE_ATTRIBUTE_NORMAL | flags, nullptr));
+  if (handle.get() == INVALID_HANDLE_VALUE) throw ErrorFromLastError(GetLastError(), wide);
   return handle;
 }
 
 class Win32InputFile final : public InputFile {
  public:
-  explicit Win32InputFile(HANDLE handle) : handle_(handle) {}
+  explicit Win32InputFile(Handle handle) : handle_(std::move(handle)) {}
   std::size_t Read(char* buffer, std::size_t size) override {
     DWORD got = 0;
     DWORD ask = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
@@ -105,7 +112,7 @@ class Win32InputFile final : public InputFile {
 
 class Win32OutputFile final : public OutputFile {
  public:
-  explicit Win32OutputFile(HANDLE handle) : handle_(handle) {}
+  explicit Win32OutputFile(Handle handle) : handle_(std::move(handle)) {}
   std::size_t Write(const char* data, std::size_t size) override {
     DWORD put = 0;
     DWORD ask = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
@@ -116,6 +123,10 @@ class Win32OutputFile final : public OutputFile {
     }
     if (put == 0 && ask > 0) throw MakeFileError(FileFault::DiskFull);
     return put;
+  }
+  // Needs write access, which FILE_APPEND_DATA alone gives.
+  void Flush() override {
+    if (!FlushFileBuffers(handle_.get())) throw ErrorFromLastError(GetLastError(), std::wstring());
   }
   void Close() override { handle_.Close(); }
 

@@ -205,6 +205,8 @@ def main(argv):
           "imports only system DLLs: " + ", ".join(sorted(table)))
     late = sorted({f for functions in table.values() for f in functions} & NOT_ON_XP)
     check(not late, "imports nothing Windows XP lacks" + (": " + ", ".join(late) if late else ""))
+    check("FlushFileBuffers" in table.get("kernel32.dll", []),
+          "imports FlushFileBuffers: a write is reported only once it has reached the disk")
     shell32 = set(table.get("shell32.dll", []))
     check(shell32 <= SHELL32_FUNCTIONS,
           "SHELL32 only for drops and the command line: " + ", ".join(sorted(shell32)))

@@ -224,6 +224,8 @@ TEST(CueSheetFailures, ARetryThatSucceedsCarriesOnAsIfNothingHadFailed) {
       {"closing the file after the first track fails once",
        [](auto& fs) { fs.closeFailures = 1; }, 2,
        {"box[none|Varnite] Err#: 57 - Device I/O error"}},
+      {"flushing the first track fails once", [](auto& fs) { fs.flushFailures = 1; }, 2,
+       {"box[none|Varnite] Err#: 57 - Device I/O error"}},
   };
   for (const auto& row : rows) {
     testing::FakeWindow window;
@@ -279,6 +281,14 @@ std::string GiveUp(const char* line, const char* tail) {
          line + "\r\n\r\n" + tail;
 }
 
+// The first block went out whole, but the system never confirmed that it reached the disk.
+std::vector<std::string> Unconfirmed() {
+  return {Err("57 - Device I/O error"), Err("57 - Device I/O error"),
+          GiveUp("57 - Device I/O error",
+                 "No Protection Tracks Were Added.\r\n"
+                 "The Cue Sheet Ends With An Unfinished Protection Track.")};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Faults, CueSheetFault,
     ::testing::Values(
@@ -320,6 +330,9 @@ INSTANTIATE_TEST_SUITE_P(
                           "Protection Tracks Added Before The Failure: 03, 04.\r\n"
                           "The Cue Sheet Ends With An Unfinished Protection Track.")},
                   86 + 74 + 1},
+        // A drive or share that never takes the data: no success box, ever.
+        FaultCase{"every flush fails", [](auto& fs) { fs.flushFailures = 3; }, Unconfirmed(), 86},
+        FaultCase{"every close fails", [](auto& fs) { fs.closeFailures = 3; }, Unconfirmed(), 86},
         // The first track is whole, and nothing of the second was written.
         FaultCase{"the second scan cannot open the file",
                   [](auto& fs) { fs.openReadFailures = 3, fs.openReadFailuresFrom = 3; },
