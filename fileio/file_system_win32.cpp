@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "fileio/file_system.h"
+#include "fileio/long_path.h"
 #include "fileio/operation_error.h"
 #include "fileio/utf.h"
 
@@ -77,9 +78,17 @@ class Handle {
   HANDLE handle_;
 };
 
+// The path as the file functions take it: UTF-16, and in \\?\ form when it is too long
+// for the plain one. False for a name that cannot be one.
+bool SystemPath(const std::string& path, std::wstring& wide) {
+  if (path.empty() || !Utf8ToWide(path, wide)) return false;
+  wide = ExtendedLengthPath(wide);
+  return true;
+}
+
 Handle OpenChecked(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
   std::wstring wide;
-  if (!Utf8ToWide(path, wide) || path.empty()) throw MakeFileError(FileFault::BadName);
+  if (!SystemPath(path, wide)) throw MakeFileError(FileFault::BadName);
   // Windows refuses to write a read-only file by itself; say so here as well, so the
   // promise holds wherever the system is lax about it (Wine running as root).
   if (access != GENERIC_READ) {
@@ -138,7 +147,7 @@ class Win32FileSystem final : public FileSystem {
  public:
   PathKind KindOf(const std::string& path) override {
     std::wstring wide;
-    if (path.empty() || !Utf8ToWide(path, wide)) return PathKind::Missing;
+    if (!SystemPath(path, wide)) return PathKind::Missing;
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
       return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;

@@ -251,6 +251,9 @@ def main(argv):
           "the manifest asks for administrator rights (the root of C: needs them)")
     check(re.search(r"<dpiAware\b[^>]*>\s*true\s*</dpiAware>", manifest) is not None,
           "the manifest declares the program DPI-aware (it scales its window itself)")
+    check(re.search(r'<longPathAware\s+xmlns="http://schemas\.microsoft\.com/SMI/2016/WindowsSettings"'
+                    r'\s*>\s*true\s*</longPathAware>', manifest) is not None,
+          "the manifest declares the program long-path aware (cue sheets 260 characters deep)")
     identity = re.search(r'<assemblyIdentity[^>]*name="Quenmore.Varnite"[^>]*version="([^"]*)"',
                          manifest)
     check(identity is not None and identity.group(1) == args.version,
