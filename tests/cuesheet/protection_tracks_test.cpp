@@ -135,7 +135,8 @@ TEST(CueSheetEdit, ReadsThePathFromTheDialogBeforeEveryUse) {
   files.files[kCue] = kTwoTracks;
   window.QueueChoice(kCue);
   cmdEdit_Click(window, files);
-  // The empty-path check, the label, the Unicode check, three scans and three appends.
+  // The empty-path check, the gate's look at the path, the label, the gate's look at the
+  // contents (whose scan is the first pass's), two more scans and three appends.
   EXPECT_EQ(window.ChosenPathReads(), 9);
 }
 
@@ -292,10 +293,10 @@ std::vector<std::string> Unconfirmed() {
 INSTANTIATE_TEST_SUITE_P(
     Faults, CueSheetFault,
     ::testing::Values(
-        FaultCase{"missing file",
-                  [](auto& fs) { fs.files.erase(kCue); },
-                  {Err("53 - File not found"), Err("53 - File not found"),
-                   GiveUp("53 - File not found", "No Protection Tracks Were Added.")},
+        FaultCase{"the sheet cannot be opened for reading",
+                  [](auto& fs) { fs.openReadFailures = 3; },
+                  {Err("75 - Path/File access error"), Err("75 - Path/File access error"),
+                   GiveUp("75 - Path/File access error", "No Protection Tracks Were Added.")},
                   0},
         FaultCase{"read-only file",
                   [](auto& fs) { fs.readOnly.insert(kCue); },
@@ -349,7 +350,9 @@ TEST(CueSheetFailures, ARealReadOnlyOrMissingFileIsNeverChanged) {
   testing::FakeWindow window;
   window.QueueChoice(missing);
   cmdEdit_Click(window, RealFileSystem());
-  EXPECT_THAT(window.events.back(), StartsWith("box[critical|Varnite] The Cue Sheet Could Not"));
+  EXPECT_EQ(window.events.back(),
+            "box[critical|Varnite] This Cue Sheet Cannot Be Found:\r\n" + missing +
+                "\r\n\r\nNothing Was Opened.");
   std::ifstream probe(missing);
   EXPECT_FALSE(probe.good()) << "appending created the missing file";
 }
