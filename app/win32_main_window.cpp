@@ -379,6 +379,8 @@ void Win32MainWindow::SetPanelVisible(Control panel, bool visible) {
 }
 
 bool Win32MainWindow::ShowOpenDialog() {
+  // Room for the longest path Windows has (32,767 characters and the NUL), so that a cue
+  // sheet deeper than MAX_PATH comes back whole rather than failing the dialog.
   std::vector<wchar_t> file(32768, L'\0');
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;

@@ -205,6 +205,8 @@ def main(argv):
           "imports only system DLLs: " + ", ".join(sorted(table)))
     late = sorted({f for functions in table.values() for f in functions} & NOT_ON_XP)
     check(not late, "imports nothing Windows XP lacks" + (": " + ", ".join(late) if late else ""))
+    check("FlushFileBuffers" in table.get("kernel32.dll", []),
+          "imports FlushFileBuffers: a write is reported only once it has reached the disk")
     shell32 = set(table.get("shell32.dll", []))
     check(shell32 <= SHELL32_FUNCTIONS,
           "SHELL32 only for drops and the command line: " + ", ".join(sorted(shell32)))
@@ -249,6 +251,9 @@ def main(argv):
           "the manifest asks for administrator rights (the root of C: needs them)")
     check(re.search(r"<dpiAware\b[^>]*>\s*true\s*</dpiAware>", manifest) is not None,
           "the manifest declares the program DPI-aware (it scales its window itself)")
+    check(re.search(r'<longPathAware\s+xmlns="http://schemas\.microsoft\.com/SMI/2016/WindowsSettings"'
+                    r'\s*>\s*true\s*</longPathAware>', manifest) is not None,
+          "the manifest declares the program long-path aware (cue sheets 260 characters deep)")
     identity = re.search(r'<assemblyIdentity[^>]*name="Quenmore.Varnite"[^>]*version="([^"]*)"',
                          manifest)
     check(identity is not None and identity.group(1) == args.version,

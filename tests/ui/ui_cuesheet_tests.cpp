@@ -17,6 +17,9 @@ const wchar_t kInitialCueSheetLabel[] = L"Select Your CDRwin CueSheet For Editin
 const std::wstring kPlainFolder = L"C:\\Cue Sheets";
 // Spaces, and letters no ANSI code page holds all of: "Müsik Диск ♫".
 const std::wstring kUnicodeFolder = L"C:\\M\u00FCsik \u0414\u0438\u0441\u043A \u266B";
+// More than 300 characters with the sheet's name: deeper than a plain Windows path goes.
+const std::wstring kDeepFolder =
+    kPlainFolder + L"\\" + std::wstring(140, L'd') + L"\\" + std::wstring(140, L'e');
 
 // ---- The ways in ----
 //
@@ -90,6 +93,16 @@ std::wstring NotACueSheet(const std::wstring& what, const std::wstring& path) {
 const std::wstring kOneAtATime = L"Please Drop One Cue Sheet At A Time.\r\n\r\nNothing Was Opened.";
 const std::string kFullSheet = "FILE \"a.bin\" BINARY\r\n  TRACK 98 AUDIO\r\n    INDEX 01 00:00:00\r\n";
 
+const std::string kNegativeSheet = "FILE \"a.bin\" BINARY\r\n  TRACK -4 AUDIO\r\n";
+const std::string kToc = "CD_DA\r\n\r\nTRACK AUDIO\r\nFILE \"album.bin\" 0\r\n";
+
+// The usual sheet saved as UTF-16 without a byte order mark.
+std::string Utf16Sheet() {
+  std::string wide;
+  for (char c : kSheet) wide += std::string{c, '\0'};
+  return wide;
+}
+
 // Bytes no text file has, the size of a small disc image's first blocks.
 std::string DiscImageBytes() {
   std::string bytes(256 * 1024, '\0');
@@ -108,13 +121,19 @@ struct RefusalFiles {
   const std::vector<File> files = {
       {FreshSheet(kUnicodeFolder, kSheet, L"first.cue"), kSheet},
       {FreshSheet(kUnicodeFolder, kSheet, L"second.cue"), kSheet},
-      {FreshSheet(kUnicodeFolder, DiscImageBytes(), L"album.bin"), DiscImageBytes()},
+      {FreshSheet(kUnicodeFolder, DiscImageBytes(), L"Disc Image.bin"), DiscImageBytes()},
       {FreshSheet(kPlainFolder, kFullSheet, L"full.cue"), kFullSheet},
+      {FreshSheet(kPlainFolder, kToc, L"album.toc"), kToc},
+      {FreshSheet(kPlainFolder, kNegativeSheet, L"negative.cue"), kNegativeSheet},
+      {FreshSheet(kPlainFolder, Utf16Sheet(), L"unicode.cue"), Utf16Sheet()},
   };
   const std::wstring& first = files[0].path;
   const std::wstring& second = files[1].path;
   const std::wstring& image = files[2].path;
   const std::wstring& full = files[3].path;
+  const std::wstring& toc = files[4].path;
+  const std::wstring& negative = files[5].path;
+  const std::wstring& utf16 = files[6].path;
   const std::wstring folder = kUnicodeFolder + L"\\Disc.cue";
   const std::wstring missing = kUnicodeFolder + L"\\missing.cue";
 
@@ -146,8 +165,9 @@ void CueSheetAdded() {
     unsigned ways;
     std::string sheet = kSheet, appended = kAppended;
   } rows[] = {
-      {"plain", kPlainFolder, L"Live Set.cue", kDialog | kCommandLineRelative},
+      {"plain", kPlainFolder, L"Live Set.cue", kDialog | kDrop | kCommandLineRelative},
       {"unicode", kUnicodeFolder, L"Disc \u266B \u0414.cue", kDialog | kDrop | kCommandLine},
+      {"deep", kDeepFolder, L"A Sheet Deeper Than Plain Windows Paths Go.cue", kDrop},
   };
   for (const auto& row : rows) {
     ForEachWay(row.ways, row.name, [&](WayIn way) {
@@ -175,7 +195,9 @@ void CueSheetRefused() {
       {"several_sheets", {f.first, f.second}, kOneAtATime, kInitialCueSheetLabel,
        kDrop | kCommandLine},
       {"not_a_cue_sheet", {f.image}, NotACueSheet(L"This File Is Not One", f.image),
-       kInitialCueSheetLabel, kDrop | kCommandLine},
+       kInitialCueSheetLabel, kDialog | kDrop | kCommandLine},
+      {"toc", {f.toc}, NotACueSheet(L"This File Is Not One", f.toc), kInitialCueSheetLabel,
+       kDialog | kDrop},
       {"folder", {f.folder}, NotACueSheet(L"This Is A Folder", f.folder), kInitialCueSheetLabel,
        kDrop | kCommandLine},
       {"missing", {f.missing},
@@ -186,6 +208,16 @@ void CueSheetRefused() {
        L"Its Last Track Is 98 And A CD Holds No More Than 99.\r\n\r\n"
        L"Nothing Was Added To The Cue Sheet.",
        f.full, kDialog | kDrop | kCommandLine},
+      {"negative_last_track", {f.negative},
+       L"This Cue Sheet's Last Track Number Is Below Zero, Which No CD Track Has.\r\n"
+       L"Its Last Track Is -4. Correct That Line First, Then Select It Again.\r\n\r\n"
+       L"Nothing Was Added To The Cue Sheet.",
+       f.negative, kDialog | kDrop},
+      {"utf16_without_byte_order_mark", {f.utf16},
+       L"This Cue Sheet Holds NUL Bytes, So It Is Not ANSI Text (It May Be Unicode Text).\r\n"
+       L"Save It As ANSI Text First, Then Select It Again.\r\n\r\n"
+       L"Nothing Was Added To The Cue Sheet.",
+       f.utf16, kDialog | kDrop},
   };
   for (const auto& row : rows) {
     ForEachWay(row.ways, row.name, [&](WayIn way) {

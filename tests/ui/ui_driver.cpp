@@ -514,6 +514,11 @@ const std::string kAppended =
 
 std::wstring FreshSheet(const std::wstring& folder, const std::string& bytes,
                         const std::wstring& name) {
+  // Every folder on the way, for a sheet more than one new folder deep.
+  for (std::size_t at = folder.find(L'\\', 3); at != std::wstring::npos;
+       at = folder.find(L'\\', at + 1)) {
+    CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
+  }
   CreateDirectoryW(folder.c_str(), nullptr);
   std::wstring path = folder + L"\\" + name;
   RemovePath(path);
