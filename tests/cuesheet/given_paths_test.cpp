@@ -18,6 +18,7 @@ constexpr char kImage[] = "D:\\Discs\\album.bin";
 constexpr char kFolder[] = "D:\\Discs";
 constexpr char kNegative[] = "D:\\Discs\\negative.cue";
 constexpr char kUtf16[] = "D:\\Discs\\utf16.cue";
+constexpr char kLateNul[] = "D:\\Discs\\late-nul.cue";
 
 const std::string kSheet = "FILE \"album.bin\" BINARY\r\n  TRACK 02 AUDIO\r\n    INDEX 01 00:00:00\r\n";
 
@@ -52,6 +53,8 @@ testing::MemoryFileSystem Disc() {
   files.files["D:\\Discs\\track0.cue"] = "TRACK 00 AUDIO\r\n";
   // UTF-16 LE without a byte order mark, as some tools save it.
   files.files[kUtf16] = std::string("T\0R\0A\0C\0K\0 \0" "0\0" "1\0", 16);
+  // Text up to a NUL in the last byte of the first 4 KiB block.
+  files.files[kLateNul] = kSheet + std::string(4095 - kSheet.size(), ' ') + '\0' + kSheet;
   files.folders = {kFolder, "D:\\Discs\\Disc.cue"};
   return files;
 }
@@ -145,6 +148,10 @@ INSTANTIATE_TEST_SUITE_P(
                   ContentRefused(kUtf16, "This Cue Sheet Holds NUL Bytes, So It Is Not ANSI "
                                          "Text (It May Be Unicode Text).\r\nSave It As ANSI "
                                          "Text First, Then Select It Again.")},
+        GivenCase{"NUL at the end of the first block", {kLateNul},
+                  ContentRefused(kLateNul, "This Cue Sheet Holds NUL Bytes, So It Is Not ANSI "
+                                           "Text (It May Be Unicode Text).\r\nSave It As ANSI "
+                                           "Text First, Then Select It Again.")},
         GivenCase{"negative last track", {kNegative},
                   ContentRefused(kNegative, "This Cue Sheet's Last Track Number Is Below Zero, "
                                             "Which No CD Track Has.\r\nIts Last Track Is -1. "
