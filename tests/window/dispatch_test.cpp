@@ -19,12 +19,16 @@ TEST(Dispatcher, WhatArrivesWhileACommandRunsIsDroppedOrKeptForItsEnd) {
     bool fails;
     bool endsAfter;
   } rows[] = {
-      {"the same button", [](Dispatcher& d, int&) { return d.Click(Control::cmdCreate); }, false, false},
-      {"another button", [](Dispatcher& d, int&) { return d.Click(Control::cmdHelp); }, false, false},
-      {"a drop", [](Dispatcher& d, int& runs) { return d.Run([&runs] { ++runs; }); }, false, false},
+      {"the same button", [](Dispatcher& d, int&) { return d.Click(Control::cmdCreate); },
+       false, false},
+      {"another button", [](Dispatcher& d, int&) { return d.Click(Control::cmdHelp); },
+       false, false},
+      {"a drop", [](Dispatcher& d, int& runs) { return d.Run([&runs] { ++runs; }); },
+       false, false},
       {"nothing, and the command fails", [](Dispatcher&, int&) { return false; }, true, false},
       {"a close", [](Dispatcher& d, int&) { return d.RequestClose(); }, false, true},
-      {"a close, and the command fails", [](Dispatcher& d, int&) { return d.RequestClose(); }, true, true},
+      {"a close, and the command fails", [](Dispatcher& d, int&) { return d.RequestClose(); },
+       true, true},
   };
   for (const auto& row : rows) {
     Dispatcher dispatcher;
