@@ -1,6 +1,9 @@
-# The release zip, Varnite-<version>-win32.zip: Varnite.exe, ReadMe.txt and License.txt at
-# its top. The two texts get CR LF line ends, for Notepad. scripts/release builds it with
-# the target `release_zip`.
+# The files of the release, Varnite-<version>-win32.zip: Varnite.exe, ReadMe.txt,
+# License.txt and BuildInfo.txt at its top. The target `release_files` builds the exe and
+# puts the two texts, with CR LF line ends for Notepad, in package/; release.json beside
+# them tells scripts/release the zip's name, its addresses and the compiler. scripts/release
+# then checks the exe, signs it when given a key, writes BuildInfo.txt, zips the four
+# files with scripts/make_zip.py and writes the package manifests.
 #
 # The zip is written by scripts/make_zip.py rather than by CPack's ZIP generator: CMake's
 # CPack (3.25 here) adds the files in the order the file system lists them and records the
@@ -14,19 +17,15 @@ configure_file(${PROJECT_SOURCE_DIR}/docs/ReadMe.txt ${PROJECT_BINARY_DIR}/packa
                @ONLY NEWLINE_STYLE CRLF)
 configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_BINARY_DIR}/package/License.txt
                @ONLY NEWLINE_STYLE CRLF)
-
-find_package(Python3 COMPONENTS Interpreter)
-if(Python3_Interpreter_FOUND)
-  set(VARNITE_ZIP ${PROJECT_BINARY_DIR}/dist/Varnite-${VARNITE_VERSION}-win32.zip)
-  add_custom_command(
-    OUTPUT ${VARNITE_ZIP}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/dist
-    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/make_zip.py ${VARNITE_ZIP}
-            Varnite.exe=$<TARGET_FILE:Varnite>
-            ReadMe.txt=${PROJECT_BINARY_DIR}/package/ReadMe.txt
-            License.txt=${PROJECT_BINARY_DIR}/package/License.txt
-    DEPENDS Varnite ${PROJECT_SOURCE_DIR}/scripts/make_zip.py
-            ${PROJECT_BINARY_DIR}/package/ReadMe.txt ${PROJECT_BINARY_DIR}/package/License.txt
-    VERBATIM)
-  add_custom_target(release_zip DEPENDS ${VARNITE_ZIP})
-endif()
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/release.json @ONLY CONTENT [[{
+  "version": "@VARNITE_VERSION@",
+  "tag": "@VARNITE_RELEASE_TAG@",
+  "zip": "Varnite-@VARNITE_VERSION@-win32.zip",
+  "url": "@VARNITE_RELEASE_URL_BASE@@VARNITE_RELEASE_TAG@/",
+  "latest_url": "@VARNITE_RELEASE_LATEST_URL@",
+  "homepage": "@VARNITE_HOMEPAGE@",
+  "compiler": "@CMAKE_CXX_COMPILER@",
+  "cmake": "@CMAKE_VERSION@"
+}
+]])
+add_custom_target(release_files DEPENDS Varnite)

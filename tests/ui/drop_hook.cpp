@@ -1,5 +1,6 @@
 // varnite_drop_hook.dll: runs inside Varnite's process as the driver's WH_CALLWNDPROC hook
-// and turns a drop request into a real WM_DROPFILES (see drop_hook.h).
+// and turns a drop request into a real WM_DROPFILES, and as its WH_GETMESSAGE hook it
+// reports when a posted marker leaves Varnite's queue (see drop_hook.h).
 #include "tests/ui/drop_hook.h"
 
 #include <shlobj.h>
@@ -54,6 +55,19 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK VarniteDropHook(int code, WPAR
   if (code == HC_ACTION) {
     const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (request != 0 && call->message == request) PostDrop(call->hwnd);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK VarniteSettleHook(int code, WPARAM wParam,
+                                                                     LPARAM lParam) {
+  static const UINT marker = RegisterWindowMessageW(varnite::ui::kSettleMessage);
+  if (code == HC_ACTION && wParam == PM_REMOVE && marker != 0 &&
+      reinterpret_cast<const MSG*>(lParam)->message == marker) {
+    if (HANDLE settled = OpenEventW(EVENT_MODIFY_STATE, FALSE, varnite::ui::kSettledEvent)) {
+      SetEvent(settled);
+      CloseHandle(settled);
+    }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }

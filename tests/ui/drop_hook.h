@@ -5,6 +5,11 @@
 // the HDROP from the block and posts WM_DROPFILES. (The paths do not travel in a
 // WM_COPYDATA: Wine gives a WH_CALLWNDPROC hook its lParam before it is brought over into
 // the receiving process.)
+//
+// The same DLL tells the driver when Varnite has taken everything posted to it so far: the
+// driver posts a registered marker and sets a WH_GETMESSAGE hook, which sees the marker
+// leave the queue. Posted messages leave in the order they came, so by then every earlier
+// one (a drop, a queued click) has been dispatched, in Varnite's loop or a box's.
 #pragma once
 
 #ifndef NOMINMAX
@@ -23,5 +28,11 @@ constexpr wchar_t kDropPathsBlock[] = L"VarniteTestDropPaths";
 constexpr wchar_t kDropPostedEvent[] = L"VarniteTestDropPosted";
 // The WH_CALLWNDPROC procedure's exported name in varnite_drop_hook.dll.
 constexpr char kDropHookName[] = "VarniteDropHook";
+
+// The marker the driver posts, the event the hook sets once Varnite's thread has taken it,
+// and the WH_GETMESSAGE procedure's exported name.
+constexpr wchar_t kSettleMessage[] = L"VarniteTestSettle";
+constexpr wchar_t kSettledEvent[] = L"VarniteTestSettled";
+constexpr char kSettleHookName[] = "VarniteSettleHook";
 
 }  // namespace varnite::ui

@@ -20,16 +20,6 @@ constexpr int kMessageBoxTextId = 0xFFFF;
 constexpr int kMessageBoxIconId = 0x440;
 constexpr int kFileNameComboId = 1148;  // cmb13 of the explorer-style open dialog
 
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD ms) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (condition()) return true;
-    if (GetTickCount() - start > ms) return false;
-    Sleep(25);
-  }
-}
-
 std::wstring WindowClass(HWND hwnd) {
   wchar_t name[64] = {};
   GetClassNameW(hwnd, name, 64);
@@ -98,9 +88,44 @@ const char* IconName(BoxIcon icon) {
   return "?";
 }
 
+// The hook DLL, loaded here once; Varnite's thread gets it when a hook is set on it.
+HMODULE HookDll() {
+  static HMODULE dll = LoadLibraryW((ProgramFolder() + L"\\varnite_drop_hook.dll").c_str());
+  Check(dll != nullptr, "varnite_drop_hook.dll loads");
+  return dll;
+}
+
+HOOKPROC HookProc(const char* name) {
+  auto proc = reinterpret_cast<HOOKPROC>(
+      reinterpret_cast<void (*)()>(GetProcAddress(HookDll(), name)));
+  Check(proc != nullptr, std::string(name) + " is exported by varnite_drop_hook.dll");
+  return proc;
+}
+
 }  // namespace
 
+bool WaitUntil(const std::function<bool()>& condition, DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount() - start > ms) return false;
+    Sleep(25);
+  }
+}
+
 std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
+std::wstring Wide(const char* utf8) { return Utf8ToWide(utf8); }
+
+void CheckFocusOn(Varnite& app, int id, const std::string& when) {
+  HWND expected = app.Control(id);
+  WaitUntil([&] { return app.Focus() == expected; }, 5000);
+  CheckEq(app.Text(app.Focus()), app.Text(expected), "focus " + when);
+}
+
+void WaitForCaption(Varnite& app, int id, const wchar_t* text) {
+  WaitUntil([&] { return app.Text(id) == text; }, 5000);
+  CheckEq(app.Text(id), text, "caption of " + std::to_string(id));
+}
 
 std::wstring ProgramFolder() {
   wchar_t path[MAX_PATH] = {};
@@ -167,7 +192,7 @@ Varnite::Varnite(const std::wstring& arguments, const std::wstring& folder,
   if (!arguments.empty()) command += L" " + arguments;
   Check(CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                        folder.empty() ? nullptr : folder.c_str(), &si, &process_) != FALSE,
-        "Varnite.exe starts");
+        "Varnite.exe starts (error " + std::to_string(GetLastError()) + ")");
   WaitUntil(
       [&] {
         auto windows = TopLevelWindows(process_.dwProcessId, VARNITE_WINDOW_CLASS);
@@ -254,12 +279,13 @@ MessageBoxView Varnite::WaitForMessageBox(DWORD ms) {
   MessageBoxView box;
   WaitUntil([&] { return (box.hwnd = FindDialog(false)) != nullptr; }, ms);
   Check(box.hwnd != nullptr, "a message box appears");
-  Sleep(150);  // let it paint before its icon is read off the screen
-  RedrawWindow(box.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  Sleep(100);
   box.title = Text(box.hwnd);
   box.text = Text(GetDlgItem(box.hwnd, kMessageBoxTextId));
-  box.icon = ClassifyIcon(GetDlgItem(box.hwnd, kMessageBoxIconId));
+  // The icon is read off the screen: until the box has painted, its place shows only the
+  // box's face, which reads as "another icon".
+  RedrawWindow(box.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  HWND icon = GetDlgItem(box.hwnd, kMessageBoxIconId);
+  WaitUntil([&] { return (box.icon = ClassifyIcon(icon)) != BoxIcon::Other; }, 2000);
   return box;
 }
 
@@ -283,7 +309,11 @@ HWND Varnite::WaitForFileDialog(DWORD ms) {
   HWND dlg = nullptr;
   WaitUntil([&] { return (dlg = FindDialog(true)) != nullptr; }, ms);
   Check(dlg != nullptr, "the file dialog appears");
-  Sleep(300);  // the dialog fills its folder view after it shows
+  // It fills its folder view after it shows, partly from messages it posts to itself; a
+  // name typed before then is lost.
+  Check(WaitUntil([&] { return FindWindowExW(dlg, nullptr, L"SHELLDLL_DefView", nullptr); }, ms),
+        "the file dialog shows its folder");
+  Settle();
   return dlg;
 }
 
@@ -318,12 +348,6 @@ int Varnite::MessageBoxesOpen() const {
 }
 
 void Varnite::Drop(const std::vector<std::wstring>& paths) {
-  static HMODULE hookDll = LoadLibraryW((ProgramFolder() + L"\\varnite_drop_hook.dll").c_str());
-  Check(hookDll != nullptr, "varnite_drop_hook.dll loads");
-  auto hookProc = reinterpret_cast<HOOKPROC>(
-      reinterpret_cast<void (*)()>(GetProcAddress(hookDll, kDropHookName)));
-  Check(hookProc != nullptr, "the drop hook is exported");
-
   std::wstring list;
   for (const std::wstring& path : paths) list += path + L'\0';
   list += L'\0';
@@ -338,7 +362,8 @@ void Varnite::Drop(const std::vector<std::wstring>& paths) {
   UnmapViewOfFile(view);
 
   HANDLE posted = CreateEventW(nullptr, TRUE, FALSE, kDropPostedEvent);
-  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, hookProc, hookDll, process_.dwThreadId);
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, HookProc(kDropHookName), HookDll(),
+                                 process_.dwThreadId);
   // Sent, not posted, so the hook sees it; any message loop of Varnite's, a box's or the
   // file dialog's included, takes it.
   DWORD_PTR ignored = 0;
@@ -352,6 +377,21 @@ void Varnite::Drop(const std::vector<std::wstring>& paths) {
   CloseHandle(block);
   Check(hook != nullptr, "the drop hook is set on Varnite's thread");
   Check(done, "the drop is posted inside Varnite");
+  Settle();
+}
+
+void Varnite::Settle() {
+  HANDLE settled = CreateEventW(nullptr, TRUE, FALSE, kSettledEvent);
+  Check(settled != nullptr, "the settle event is made");
+  ResetEvent(settled);
+  HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, HookProc(kSettleHookName), HookDll(),
+                                 process_.dwThreadId);
+  const bool taken = hook && PostMessageW(window_, RegisterWindowMessageW(kSettleMessage), 0, 0) &&
+                     WaitForSingleObject(settled, 10000) == WAIT_OBJECT_0;
+  if (hook) UnhookWindowsHookEx(hook);
+  CloseHandle(settled);
+  Check(hook != nullptr, "the settle hook is set on Varnite's thread");
+  Check(taken, "Varnite takes the messages posted to it");
 }
 
 int Varnite::DialogCount() const {
@@ -361,7 +401,23 @@ int Varnite::DialogCount() const {
 Varnite::Pixels Varnite::CaptureClientArea() const {
   RedrawWindow(window_, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Sleep(400);
+  // The paint reaches the screen a little after the program has drawn it: take pictures
+  // until two in a row agree.
+  Pixels last;
+  Pixels now = CaptureClientAreaOnce();
+  Check(WaitUntil(
+            [&] {
+              Sleep(100);
+              last = std::move(now);
+              now = CaptureClientAreaOnce();
+              return now.colours == last.colours;
+            },
+            5000),
+        "the window's picture on the screen stops changing");
+  return now;
+}
+
+Varnite::Pixels Varnite::CaptureClientAreaOnce() const {
   RECT client;
   GetClientRect(window_, &client);
   POINT origin = {0, 0};
@@ -441,6 +497,49 @@ void RemovePath(const std::wstring& path) {
   } else {
     DeleteFileW(path.c_str());
   }
+}
+
+// ---- What several subjects' cases share ----
+
+const std::wstring kDummyFile = L"C:\\Varnite.PSX";
+
+const std::string kSheet =
+    "FILE \"album.bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\n"
+    "  TRACK 02 AUDIO\r\n    INDEX 01 10:00:00\r\n";
+const std::string kAppended =
+    "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\nTrack 03 Audio\r\nPregap 00:10:00\r\n"
+    "Index 01 00:00:00\r\n"
+    "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\nTrack 04 mode1/2352\r\nIndex 01 00:00:00\r\n"
+    "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\nTrack 05 mode2/2352\r\nIndex 01 00:00:00\r\n";
+
+std::wstring FreshSheet(const std::wstring& folder, const std::string& bytes,
+                        const std::wstring& name) {
+  CreateDirectoryW(folder.c_str(), nullptr);
+  std::wstring path = folder + L"\\" + name;
+  RemovePath(path);
+  WriteFileBytes(path, bytes);
+  return path;
+}
+
+void ExpectThreeTracksAdded(Varnite& app, const std::wstring& path, const std::string& sheet,
+                            const std::string& appended) {
+  const std::string line = "\nTrack ";
+  for (std::size_t at = appended.find(line); at != std::string::npos;
+       at = appended.find(line, at + 1)) {
+    const std::wstring number = Wide(appended.substr(at + line.size(), 2).c_str());
+    MessageBoxView box = app.WaitForMessageBox();
+    CheckEq(app.Text(IDC_LBL_CUESHEET), path, "the label shows the chosen path");
+    CheckEq(box.text, L"Track " + number + L" has been added", "track box");
+    CheckEq(box.title, L"Varnite", "track box title");
+    Check(box.icon == BoxIcon::None, "a track box has no icon");
+    app.CloseMessageBox(box);
+  }
+  app.ExpectMessageBox(L"Now Record The Image Back To CD Using The Same Cue Sheet",
+                       BoxIcon::Information);
+  app.WaitForNoDialog();
+  CheckEq(app.Text(IDC_LBL_CUESHEET), L"Protection Tracks Have Been Added", "label at the end");
+  Check(ReadFileBytes(path) == sheet + appended,
+        "the cue sheet holds its own bytes and then the protection tracks");
 }
 
 }  // namespace varnite::ui

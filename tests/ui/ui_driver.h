@@ -9,6 +9,7 @@
 #endif
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -71,13 +72,19 @@ class Varnite {
   int MessageBoxesOpen() const;
 
   // Drops `paths` on the window as Explorer does: a WM_DROPFILES whose HDROP is built inside
-  // Varnite's process. Returns once the message is posted, not when it has been handled.
+  // Varnite's process. Returns once Varnite's thread has taken the message from its queue
+  // and dispatched it (a refused drop is over by then; one that is taken may still be
+  // running its boxes).
   void Drop(const std::vector<std::wstring>& paths);
+  // Waits until Varnite's thread has taken every message posted to it so far, in its own
+  // loop or a box's: a queued click or a drop has then been handled or refused.
+  void Settle();
 
   // How many dialogs (message boxes and file dialogs) of the program are open now.
   int DialogCount() const;
 
-  // What the screen shows of the client area now, after the window has repainted.
+  // What the screen shows of the client area once the window has repainted and the screen
+  // has stopped changing.
   struct Pixels {
     int width = 0, height = 0;
     std::vector<COLORREF> colours;  // row by row from the top-left corner
@@ -87,9 +94,18 @@ class Varnite {
 
  private:
   HWND FindDialog(bool fileDialog) const;
+  Pixels CaptureClientAreaOnce() const;
   PROCESS_INFORMATION process_{};
   HWND window_ = nullptr;
 };
+
+// Polls `condition` every 25 ms until it holds (true) or `ms` have passed (false).
+bool WaitUntil(const std::function<bool()>& condition, DWORD ms);
+
+// Runs `body` as one row of the case being run: prints its outcome, records it for the
+// report, and carries on after a failure so that every row of a table is seen. A case that
+// runs no row counts as one row of its own name.
+void Row(const std::string& name, const std::function<void()>& body);
 
 // Checks, with a readable message on failure.
 void Check(bool condition, const std::string& what);
@@ -111,5 +127,34 @@ bool PathExists(const std::wstring& path);
 // DPI never passes at 96.
 int DisplayDpi();
 void RemovePath(const std::wstring& path);  // a file, or an empty folder
+std::wstring Wide(const char* utf8);
+
+// Waits for the focus to reach control `id`, or the caption of `id` to read `text`.
+void CheckFocusOn(Varnite& app, int id, const std::string& when);
+void WaitForCaption(Varnite& app, int id, const wchar_t* text);
+
+// ---- What several subjects' cases share ----
+
+extern const std::wstring kDummyFile;  // C:\Varnite.PSX
+// A two-track sheet, and what one edit appends to it, written out in full.
+extern const std::string kSheet;
+extern const std::string kAppended;
+// Writes `bytes` as `folder`\`name` (making the folder) and returns its path.
+std::wstring FreshSheet(const std::wstring& folder, const std::string& bytes,
+                        const std::wstring& name = L"album.cue");
+// From the moment `path` is chosen, however: a box for each "Track NN" line of `appended`,
+// the last box, the label, and the sheet's bytes: `sheet`, then `appended`.
+void ExpectThreeTracksAdded(Varnite& app, const std::wstring& path,
+                            const std::string& sheet = kSheet,
+                            const std::string& appended = kAppended);
+
+// Every end-to-end case, each defined in the file of its subject.
+#define UI_CASE(name, function, label) void function();
+#include "tests/ui/ui_cases.inc"
+#undef UI_CASE
+
+// The README's pictures and the planting case's control program (the driver's other modes).
+int SavePicture(const char* path, const char* panel);
+int RunAsControlProgram();
 
 }  // namespace varnite::ui

@@ -1,0 +1,293 @@
+// End-to-end cases of cue sheets, whichever way they reach Varnite: the CueSheet button's
+// file dialog, a drop on the window, the command line. Three tables (sheets that get their
+// tracks, sheets that are refused, input that arrives while an edit is under way) run each
+// row through every way in it names; then the dialog's cancel and a read-only sheet.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "resources/resource.h"
+#include "tests/ui/ui_driver.h"
+
+namespace varnite::ui {
+namespace {
+
+const wchar_t kInitialCueSheetLabel[] = L"Select Your CDRwin CueSheet For Editing";
+const std::wstring kPlainFolder = L"C:\\Cue Sheets";
+// Spaces, and letters no ANSI code page holds all of: "Müsik Диск ♫".
+const std::wstring kUnicodeFolder = L"C:\\M\u00FCsik \u0414\u0438\u0441\u043A \u266B";
+
+// ---- The ways in ----
+//
+// To add one: a bit and a name here, and how it hands over the paths in OpenBy.
+enum WayIn : unsigned {
+  kDialog = 1,               // CueSheet clicked, the path typed into the file dialog
+  kDrop = 2,                 // dropped on the window as from Explorer
+  kCommandLine = 4,          // the full paths on the command line ("Open with")
+  kCommandLineRelative = 8,  // the names alone, Varnite started in their folder
+};
+const struct {
+  WayIn way;
+  const char* name;
+} kWaysIn[] = {{kDialog, "dialog"},
+               {kDrop, "drop"},
+               {kCommandLine, "command_line"},
+               {kCommandLineRelative, "command_line_relative"}};
+
+std::wstring Quoted(const std::vector<std::wstring>& paths) {
+  std::wstring arguments;
+  for (const std::wstring& path : paths) arguments += (arguments.empty() ? L"\"" : L" \"") + path + L"\"";
+  return arguments;
+}
+
+// Starts Varnite and hands it `paths` by `way`; returns as soon as they are handed over.
+std::unique_ptr<Varnite> OpenBy(WayIn way, const std::vector<std::wstring>& paths) {
+  switch (way) {
+    case kDialog: {
+      Check(paths.size() == 1, "the file dialog takes one path");
+      auto app = std::make_unique<Varnite>();
+      app->Click(IDC_CMD_EDIT);
+      app->ChooseFile(paths.front());
+      return app;
+    }
+    case kDrop: {
+      auto app = std::make_unique<Varnite>();
+      Check((GetWindowLongW(app->window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0,
+            "the window takes files dropped from Explorer");
+      app->Drop(paths);
+      return app;
+    }
+    case kCommandLine: return std::make_unique<Varnite>(Quoted(paths));
+    case kCommandLineRelative: {
+      const std::wstring& first = paths.front();
+      const std::wstring folder = first.substr(0, first.find_last_of(L'\\'));
+      std::vector<std::wstring> names;
+      for (const std::wstring& path : paths) {
+        Check(path.compare(0, folder.size() + 1, folder + L"\\") == 0,
+              "the paths share one folder");
+        names.push_back(path.substr(folder.size() + 1));
+      }
+      return std::make_unique<Varnite>(Quoted(names), folder);
+    }
+  }
+  throw CheckFailure{"no such way in"};
+}
+
+// Runs `body` as the row "<way>.<name>" for each way in `ways`.
+void ForEachWay(unsigned ways, const std::string& name, const std::function<void(WayIn)>& body) {
+  for (const auto& way : kWaysIn) {
+    if (ways & way.way) Row(way.name + ("." + name), [&] { body(way.way); });
+  }
+}
+
+// ---- Refused sheets ----
+
+std::wstring NotACueSheet(const std::wstring& what, const std::wstring& path) {
+  return L"Only A Cue Sheet (*.cue) Can Be Used.\r\n" + what + L":\r\n" + path +
+         L"\r\n\r\nNothing Was Opened.";
+}
+const std::wstring kOneAtATime = L"Please Drop One Cue Sheet At A Time.\r\n\r\nNothing Was Opened.";
+const std::string kFullSheet = "FILE \"a.bin\" BINARY\r\n  TRACK 98 AUDIO\r\n    INDEX 01 00:00:00\r\n";
+
+// Bytes no text file has, the size of a small disc image's first blocks.
+std::string DiscImageBytes() {
+  std::string bytes(256 * 1024, '\0');
+  unsigned state = 12345;
+  for (char& b : bytes) b = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
+  return bytes;
+}
+
+// What the refusal rows offer: every file with the bytes it must keep, a folder named like
+// a sheet, and a sheet that does not exist.
+struct RefusalFiles {
+  struct File {
+    std::wstring path;
+    std::string bytes;
+  };
+  const std::vector<File> files = {
+      {FreshSheet(kUnicodeFolder, kSheet, L"first.cue"), kSheet},
+      {FreshSheet(kUnicodeFolder, kSheet, L"second.cue"), kSheet},
+      {FreshSheet(kUnicodeFolder, DiscImageBytes(), L"album.bin"), DiscImageBytes()},
+      {FreshSheet(kPlainFolder, kFullSheet, L"full.cue"), kFullSheet},
+  };
+  const std::wstring& first = files[0].path;
+  const std::wstring& second = files[1].path;
+  const std::wstring& image = files[2].path;
+  const std::wstring& full = files[3].path;
+  const std::wstring folder = kUnicodeFolder + L"\\Disc.cue";
+  const std::wstring missing = kUnicodeFolder + L"\\missing.cue";
+
+  RefusalFiles() {
+    CreateDirectoryW(folder.c_str(), nullptr);
+    RemovePath(missing);
+  }
+  void CheckUnchanged() const {
+    for (const File& file : files) {
+      Check(ReadFileBytes(file.path) == file.bytes, Narrow(file.path) + " keeps its bytes");
+    }
+    Check(GetFileAttributesW(folder.c_str()) == FILE_ATTRIBUTE_DIRECTORY, "the folder stays");
+    Check(!PathExists(missing), "the missing sheet is not created");
+  }
+};
+
+}  // namespace
+
+// ---- The tables ----
+
+// Sheets that get their three tracks. Each row: a name, the sheet's folder and file name,
+// the ways in it is tried through, and (when not the usual two-track sheet) its bytes and
+// what the edit appends, whose "Track NN" lines the track boxes must name. Each way gets a
+// fresh sheet and a fresh Varnite.
+void CueSheetAdded() {
+  const struct {
+    const char* name;
+    std::wstring folder, file;
+    unsigned ways;
+    std::string sheet = kSheet, appended = kAppended;
+  } rows[] = {
+      {"plain", kPlainFolder, L"Live Set.cue", kDialog | kCommandLineRelative},
+      {"unicode", kUnicodeFolder, L"Disc \u266B \u0414.cue", kDialog | kDrop | kCommandLine},
+  };
+  for (const auto& row : rows) {
+    ForEachWay(row.ways, row.name, [&](WayIn way) {
+      const std::wstring path = FreshSheet(row.folder, row.sheet, row.file);
+      const auto app = OpenBy(way, {path});
+      ExpectThreeTracksAdded(*app, path, row.sheet, row.appended);
+    });
+  }
+}
+
+// Sheets that are refused. Each row: a name, the paths offered (from RefusalFiles; add a
+// file there for a new kind), the text of the one critical box they get, the label left
+// after it (the last edit's outcome when refused before anything is opened, the path once
+// the sheet was read), and the ways in the refusal applies to. Whatever the way, nothing
+// else follows the box, Varnite goes on running and every file keeps its bytes.
+void CueSheetRefused() {
+  const RefusalFiles f;
+  const struct {
+    const char* name;
+    std::vector<std::wstring> offered;
+    std::wstring box;
+    std::wstring label;
+    unsigned ways;
+  } rows[] = {
+      {"several_sheets", {f.first, f.second}, kOneAtATime, kInitialCueSheetLabel,
+       kDrop | kCommandLine},
+      {"not_a_cue_sheet", {f.image}, NotACueSheet(L"This File Is Not One", f.image),
+       kInitialCueSheetLabel, kDrop | kCommandLine},
+      {"folder", {f.folder}, NotACueSheet(L"This Is A Folder", f.folder), kInitialCueSheetLabel,
+       kDrop | kCommandLine},
+      {"missing", {f.missing},
+       L"This Cue Sheet Cannot Be Found:\r\n" + f.missing + L"\r\n\r\nNothing Was Opened.",
+       kInitialCueSheetLabel, kDrop | kCommandLine},
+      {"too_many_tracks", {f.full},
+       L"This Cue Sheet Already Has Too Many Tracks To Take The Three Protection Tracks.\r\n"
+       L"Its Last Track Is 98 And A CD Holds No More Than 99.\r\n\r\n"
+       L"Nothing Was Added To The Cue Sheet.",
+       f.full, kDialog | kDrop | kCommandLine},
+  };
+  for (const auto& row : rows) {
+    ForEachWay(row.ways, row.name, [&](WayIn way) {
+      const auto app = OpenBy(way, row.offered);
+      app->ExpectMessageBox(row.box, BoxIcon::Stop);
+      app->WaitForNoDialog();
+      app->Settle();
+      CheckEq(app->DialogCount(), 0, "boxes after the refusal");
+      CheckEq(app->Text(IDC_LBL_CUESHEET), row.label, "the label");
+      Check(app->Running(), "the program goes on running");
+      f.CheckUnchanged();
+    });
+  }
+  Check(RemoveDirectoryW(f.folder.c_str()) != FALSE, "the folder is still an empty folder");
+}
+
+// Input that arrives while an edit is under way. Each row: a name, the moments it is tried
+// at, how it is sent (given a second sheet it may name), and what must hold once the edit
+// has ended with its last box. At either moment the open dialog or box stays the only one,
+// and the edit goes on to add its three tracks to the chosen sheet, once.
+enum Moment : unsigned { kFileDialogOpen = 1, kTrackBoxOpen = 2 };
+
+void InputWhileBusy() {
+  using Step = std::function<void(Varnite&, const std::wstring& other)>;
+  const struct {
+    const char* name;
+    unsigned moments;
+    Step send, afterEdit;
+  } rows[] = {
+      // Refused with the alert sound: it neither starts a second edit nor waits to start one
+      // later. Once the edit is over, the same drop works.
+      {"drop", kFileDialogOpen | kTrackBoxOpen,
+       [](Varnite& app, const std::wstring& other) { app.Drop({other}); },
+       [](Varnite& app, const std::wstring& other) {
+         Check(ReadFileBytes(other) == kSheet, "the sheet dropped meanwhile is untouched");
+         app.Drop({other});
+         ExpectThreeTracksAdded(app, other);
+       }},
+  };
+  for (const auto& row : rows) {
+    for (Moment moment : {kFileDialogOpen, kTrackBoxOpen}) {
+      if (!(row.moments & moment)) continue;
+      const char* when = moment == kFileDialogOpen ? ".file_dialog_open" : ".track_box_open";
+      Row(row.name + std::string(when), [&] {
+        const std::wstring chosen = FreshSheet(kPlainFolder, kSheet, L"chosen.cue");
+        const std::wstring other = FreshSheet(kUnicodeFolder, kSheet, L"other.cue");
+        Varnite app;
+        app.Click(IDC_CMD_EDIT);
+        const HWND dialog = app.WaitForFileDialog();
+        if (moment == kFileDialogOpen) {
+          row.send(app, other);
+          app.Settle();
+          CheckEq(app.MessageBoxesOpen(), 0, "message boxes after the input");
+          Check(IsWindowVisible(dialog) != FALSE, "the file dialog stays open");
+        }
+        app.ChooseFile(chosen);
+        if (moment == kTrackBoxOpen) {
+          const HWND box = app.WaitForMessageBox().hwnd;
+          row.send(app, other);
+          app.Settle();
+          CheckEq(app.MessageBoxesOpen(), 1, "message boxes after the input");
+          Check(IsWindowVisible(box) != FALSE, "the track box stays open");
+        }
+        ExpectThreeTracksAdded(app, chosen);
+        app.Settle();
+        CheckEq(app.MessageBoxesOpen(), 0, "message boxes once the edit is over");
+        row.afterEdit(app, other);
+      });
+    }
+  }
+}
+
+// ---- The dialog's own outcomes ----
+
+void CueSheetCancel() {
+  const std::wstring path = FreshSheet(kPlainFolder, kSheet);
+  Varnite app;
+  app.Click(IDC_CMD_EDIT);
+  app.CancelFileDialog();
+  app.ExpectMessageBox(L"Please Select A Cue Sheet", BoxIcon::Stop);
+  app.WaitForNoDialog();
+  CheckEq(app.Text(IDC_LBL_CUESHEET), L"There Was No CueSheet Selected", "label after a cancel");
+  Check(ReadFileBytes(path) == kSheet, "the cue sheet is untouched");
+}
+
+void CueSheetReadOnly() {
+  const std::wstring path = FreshSheet(kPlainFolder, kSheet);
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  Varnite app;
+  app.Click(IDC_CMD_EDIT);
+  app.ChooseFile(path);
+  app.ExpectMessageBox(L"Err#: 70 - Permission denied", BoxIcon::None);
+  app.ExpectMessageBox(L"Err#: 70 - Permission denied", BoxIcon::None);
+  app.ExpectMessageBox(
+      L"The Cue Sheet Could Not Be Edited.\r\nErr#: 70 - Permission denied\r\n\r\n"
+      L"No Protection Tracks Were Added.",
+      BoxIcon::Stop);
+  app.WaitForNoDialog();
+  Check(app.Running(), "the program is still running");
+  CheckEq(app.Text(IDC_LBL_CUESHEET), path, "the label is left as it was");
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  Check(ReadFileBytes(path) == kSheet, "the cue sheet is untouched");
+}
+
+}  // namespace varnite::ui
