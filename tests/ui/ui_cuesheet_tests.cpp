@@ -1,7 +1,8 @@
 // End-to-end cases of cue sheets, whichever way they reach Varnite: the CueSheet button's
-// file dialog, a drop on the window, the command line, a second start. Three tables (sheets that get their
-// tracks, sheets that are refused, input that arrives while an edit is under way) run each
-// row through every way in it names; then the dialog's cancel and a read-only sheet.
+// file dialog, a drop on the window, the command line, a second start. Three tables
+// (sheets that get their tracks, sheets that are refused, input that arrives while an edit
+// is under way) run each row through every way in it names; then the dialog's cancel and
+// a read-only sheet.
 #include <functional>
 #include <memory>
 #include <string>

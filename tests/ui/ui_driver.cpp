@@ -202,16 +202,13 @@ PROCESS_INFORMATION StartVarnite(const std::wstring& arguments, const std::wstri
 // A Varnite left running by a case that was cut short (a time-out ends the driver, not the
 // program) would take the next start as a second one: it is ended first.
 void EndLeftoverVarnite() {
-  for (int tries = 0; tries < 3; ++tries) {
-    HWND window = FindWindowW(VARNITE_WINDOW_CLASS, nullptr);
-    if (!window) return;
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessOf(window));
-    if (!process) continue;
-    TerminateProcess(process, 1);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
-  }
-  Check(!FindWindowW(VARNITE_WINDOW_CLASS, nullptr), "a Varnite left running is ended");
+  HWND window = FindWindowW(VARNITE_WINDOW_CLASS, nullptr);
+  if (!window) return;
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessOf(window));
+  const bool ended = process && TerminateProcess(process, 1) &&
+                     WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
+  if (process) CloseHandle(process);
+  Check(ended, "a Varnite left running is ended");
 }
 
 }  // namespace
