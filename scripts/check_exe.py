@@ -30,14 +30,17 @@ NOT_ON_XP = {"GetTickCount64", "InitializeCriticalSectionEx", "InitOnceExecuteOn
              # Looked up at run time where they exist (XP SP1 added SetDllDirectoryW).
              "SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory",
              "SetDllDirectoryW", "SetDllDirectoryA",
-             "ChangeWindowMessageFilter", "ChangeWindowMessageFilterEx"}
+             "ChangeWindowMessageFilter", "ChangeWindowMessageFilterEx",
+             "ShutdownBlockReasonCreate", "ShutdownBlockReasonDestroy"}
 LOAD_LIBRARY_SEARCH_SYSTEM32 = 0x0800
 # SHELL32 serves drops and the command line only, with functions every Windows has had
 # since long before XP.
 SHELL32_FUNCTIONS = {"DragAcceptFiles", "DragQueryFileW", "DragFinish", "CommandLineToArgvW"}
-# Looked up by name at run time (Vista and Windows 7 have them, XP has not), so that an
-# elevated Varnite still takes drops from a non-elevated Explorer.
-LOOKED_UP = [b"ChangeWindowMessageFilterEx\0", b"ChangeWindowMessageFilter\0"]
+# Looked up by name at run time (Vista and Windows 7 have them, XP has not): so that an
+# elevated Varnite still takes drops from a non-elevated Explorer, and says why it keeps
+# the session from ending while a command runs.
+LOOKED_UP = [b"ChangeWindowMessageFilterEx\0", b"ChangeWindowMessageFilter\0",
+             b"ShutdownBlockReasonCreate\0", b"ShutdownBlockReasonDestroy\0"]
 # The background picture: 326 x 217; solid blue to column 71, then an even fall to near
 # black at column 306. Rows 40 to 199 lie between the banner and the footer: pure gradient.
 PICTURE_SIZE = (326, 217)
@@ -213,8 +216,9 @@ def main(argv):
     with open(exe, "rb") as f:
         data = f.read()
     missing = [name.decode().rstrip("\0") for name in LOOKED_UP if name not in data]
-    check(not missing, "the message filter for drops from a non-elevated Explorer is looked up"
-          " at run time" + (": no " + ", ".join(missing) if missing else ""))
+    check(not missing, "the message filter for drops from a non-elevated Explorer and the"
+          " reason for holding up a log-off are looked up at run time"
+          + (": no " + ", ".join(missing) if missing else ""))
 
     record = resource(exe, 16)
     [(root_key, fixed, _, children)] = list(version_blocks(record))[:1]
