@@ -18,8 +18,8 @@ namespace varnite {
 // failure's number and description, shown before the program ends.
 void WireClickHandlers(Dispatcher& dispatcher, MainWindow& window, FileSystem& files);
 
-// Paths dropped on the window or named on the command line (UTF-8, full paths), run like a
-// click: one command at a time. Paths that arrive while another command runs, with its
+// Paths dropped on the window, named on the command line or handed over by a second start
+// of Varnite (UTF-8, full paths), run like a click: one command at a time. Paths that arrive while another command runs, with its
 // box or the file dialog open, are refused with the alert sound, as Windows answers a
 // click on a window behind a box: they neither start a second edit inside the first nor
 // vanish without a sign, and the user can drop them again once the box is closed.

@@ -19,21 +19,39 @@ Function Lookup(HMODULE module, const char* name) {
       reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
+// Fills a buffer through a Win32 call that returns the length it wrote, or the size it
+// needs when the buffer is too small, or 0 on failure; grows the buffer until the text
+// fits, so a path of any length comes back whole.
+template <typename Call>
+bool GrowingText(Call call, std::wstring& text) {
+  DWORD size = MAX_PATH;
+  for (;;) {
+    text.assign(size, L'\0');
+    const DWORD length = call(&text[0], size);
+    if (length == 0) return false;
+    if (length < size) {
+      text.resize(length);
+      return true;
+    }
+    size = length;
+  }
+}
+
 // A full path as the user knows it: relative paths resolved against the current folder,
 // and short 8.3 names, which older shells pass on a command line, made long again.
 std::wstring FullPath(const std::wstring& path) {
-  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return path;
-  std::wstring full(size, L'\0');
-  const DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
-  if (length == 0 || length >= size) return path;
-  full.resize(length);
-  const DWORD longSize = GetLongPathNameW(full.c_str(), nullptr, 0);
-  if (longSize == 0) return full;  // it does not exist: it is refused as it stands
-  std::wstring longPath(longSize, L'\0');
-  const DWORD longLength = GetLongPathNameW(full.c_str(), &longPath[0], longSize);
-  if (longLength == 0 || longLength >= longSize) return full;
-  longPath.resize(longLength);
+  std::wstring full, longPath;
+  if (!GrowingText([&](wchar_t* buffer, DWORD size) {
+        return GetFullPathNameW(path.c_str(), size, buffer, nullptr);
+      }, full)) {
+    return path;
+  }
+  // A path that does not exist is refused as it stands.
+  if (!GrowingText([&](wchar_t* buffer, DWORD size) {
+        return GetLongPathNameW(full.c_str(), buffer, size);
+      }, longPath)) {
+    return full;
+  }
   return longPath;
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/control_layout.h"
 #include "app/event_wiring.h"
+#include "app/hand_over.h"
 #include "app/shell_paths.h"
 #include "fileio/utf.h"
 #include "resources/resource.h"
@@ -61,13 +62,36 @@ HFONT CreateHelpFont(int dpiY) {
 // The panels are read-only, so they have no use for the Tab key; without this a multi-line
 // edit keeps Tab for itself and the keyboard user could not leave a shown panel. Nor
 // should tabbing into one select its whole text, as the dialog manager does for an edit.
-LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  LRESULT result = CallWindowProcW(original, hwnd, message, wParam, lParam);
+LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                           UINT_PTR id, DWORD_PTR) {
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, PanelProc, id);
+  LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
   if (message == WM_GETDLGCODE) {
     result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_HASSETSEL);
   }
   return result;
+}
+
+// While a command runs, Windows Vista and later are told why the session should not end
+// yet; the user who logs off sees the reason. Windows XP has no such calls: looked up.
+struct ShutdownBlock {
+  BOOL(WINAPI* create)(HWND, LPCWSTR) = nullptr;
+  BOOL(WINAPI* destroy)(HWND) = nullptr;
+};
+
+const ShutdownBlock& FindShutdownBlock() {
+  static const ShutdownBlock block = [] {
+    ShutdownBlock found;
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (!user32) return found;
+    using AnyFunction = void (*)();  // what GetProcAddress gives, cast to the real types
+    found.create = reinterpret_cast<BOOL(WINAPI*)(HWND, LPCWSTR)>(
+        reinterpret_cast<AnyFunction>(GetProcAddress(user32, "ShutdownBlockReasonCreate")));
+    found.destroy = reinterpret_cast<BOOL(WINAPI*)(HWND)>(
+        reinterpret_cast<AnyFunction>(GetProcAddress(user32, "ShutdownBlockReasonDestroy")));
+    return found;
+  }();
+  return block;
 }
 
 std::wstring WindowText(HWND hwnd) {
@@ -126,15 +150,17 @@ bool Win32MainWindow::Create(int showCommand) {
 }
 
 int Win32MainWindow::Run() {
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+  MSG msg{};
+  for (;;) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) return static_cast<int>(msg.wParam);  // WM_QUIT: the window is gone
+    if (got < 0) return 1;  // the queue cannot be read, so nothing more can happen
     if (ClickFocusedButtonOnReturn(msg)) continue;
     // The dialog manager gives the plain window tab navigation and keyboard clicks.
     if (IsDialogMessageW(hwnd_, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-  return static_cast<int>(msg.wParam);
 }
 
 void Win32MainWindow::OpenWhenShown(std::vector<std::string> paths) {
@@ -172,8 +198,10 @@ LRESULT CALLBACK Win32MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPa
 LRESULT Win32MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      CreateControls();
-      return 0;
+      // A window with holes is no use: without every control, creating it fails, and
+      // start-up says so.
+      created_ = CreateControls();
+      return created_ ? 0 : -1;
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED && lParam != 0) OnCommand(LOWORD(wParam));
       return 0;
@@ -225,32 +253,48 @@ LRESULT Win32MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
+    case WM_COPYDATA:
+      return OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case kOpenStartPaths: {
       // Taken once: the message cannot open them a second time.
       const std::vector<std::string> paths = std::move(startPaths_);
       startPaths_.clear();
-      OpenGivenPaths(dispatcher_, *this, files_, paths);
-      EndIfFailed();
+      Take([&] { OpenGivenPaths(dispatcher_, *this, files_, paths); });
       return 0;
     }
+    case WM_CLOSE:
+      // Alt+F4, the taskbar, another program: while a command runs its boxes take this
+      // too, and the close waits for the command to end (see Take).
+      if (dispatcher_.RequestClose()) DestroyWindow(hwnd_);
+      return 0;
+    case WM_QUERYENDSESSION:
+      // Log-off and shut-down wait too: an edit is not cut short between its boxes.
+      return dispatcher_.Busy() ? FALSE : TRUE;
+    case WM_ENDSESSION:
+      // The session does end (Windows asked, or ends it whatever the answer): as a close.
+      if (wParam && dispatcher_.RequestClose()) DestroyWindow(hwnd_);
+      return 0;
     case WM_DESTROY:
-      PostQuitMessage(0);
+      // Not when creating the window failed: the quit would close start-up's box at once.
+      if (created_) PostQuitMessage(0);
       return 0;
     default:
       return DefWindowProcW(hwnd_, message, wParam, lParam);
   }
 }
 
-void Win32MainWindow::CreateControls() {
+bool Win32MainWindow::CreateControls() {
   for (Control control : CreationOrder()) {
     const ControlRow& row = RowOf(control);
     if (row.accessibleName) {
       // A screen reader names a control that has no name of its own after the label just
       // before it in the Z-order, even a hidden one: this one shows nothing and takes no
       // place in the tab order.
-      CreateWindowExW(0, L"STATIC", Utf8ToWide(row.accessibleName).c_str(),
-                      WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, hwnd_, nullptr, instance_,
-                      nullptr);
+      if (!CreateWindowExW(0, L"STATIC", Utf8ToWide(row.accessibleName).c_str(),
+                           WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, hwnd_, nullptr,
+                           instance_, nullptr)) {
+        return false;
+      }
     }
     const wchar_t* cls = L"BUTTON";
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (row.visibleAtStart ? WS_VISIBLE : 0);
@@ -278,31 +322,62 @@ void Win32MainWindow::CreateControls() {
                                 rect.left, rect.top, rect.width, rect.height, hwnd_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
                                 instance_, nullptr);
-    if (row.kind == ControlKind::Panel || row.kind == ControlKind::ScrollingPanel) {
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
-      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PanelProc));
+    if (!hwnd) return false;
+    if ((row.kind == ControlKind::Panel || row.kind == ControlKind::ScrollingPanel) &&
+        !SetWindowSubclass(hwnd, PanelProc, 0, 0)) {
+      return false;
     }
     controls_[static_cast<int>(control)] = hwnd;
   }
+  return true;
 }
 
 void Win32MainWindow::OnCommand(int id) {
   const ControlRow* row = RowWithId(id);
-  if (!row) return;
-  // A failure no handler caught has been shown by the time Click returns; the program
-  // then ends.
-  if (dispatcher_.Click(row->control)) EndIfFailed();
+  if (row) Take([&] { dispatcher_.Click(row->control); });
 }
 
 void Win32MainWindow::OnDropFiles(HDROP drop) {
   // The paths are taken and the drop finished at once: the edit that follows shows boxes,
   // and the shell's memory is not held through them.
-  OpenGivenPaths(dispatcher_, *this, files_, DroppedPaths(drop));
-  EndIfFailed();
+  Take([&] { OpenGivenPaths(dispatcher_, *this, files_, DroppedPaths(drop)); });
 }
 
-void Win32MainWindow::EndIfFailed() {
+// Paths that a second start of Varnite hands over, taken exactly as a drop. The sender is
+// answered before anything is opened, so it ends at once instead of waiting through the
+// edit's boxes.
+LRESULT Win32MainWindow::OnCopyData(const COPYDATASTRUCT& data) {
+  const auto handed = DecodeHandOver(data.dwData, data.lpData, data.cbData);
+  if (!handed) return FALSE;
+  std::vector<std::string> paths;
+  for (const std::u16string& path : *handed) {
+    paths.push_back(WideToUtf8(std::wstring(path.begin(), path.end())));
+  }
+  ReplyMessage(TRUE);
+  Take([&] { OpenGivenPaths(dispatcher_, *this, files_, paths); });
+  return TRUE;
+}
+
+void Win32MainWindow::Take(const std::function<void()>& wayIn) {
+  // Inside a running command, a way in is refused or dropped, and the command goes on.
+  if (dispatcher_.Busy()) {
+    wayIn();
+    return;
+  }
+  const ShutdownBlock& block = FindShutdownBlock();
+  if (block.create) block.create(hwnd_, L"Varnite is in the middle of editing a file.");
+  ShowWorking(true);
+  wayIn();
+  ShowWorking(false);
+  if (block.destroy) block.destroy(hwnd_);
   if (dispatcher_.Ended()) DestroyWindow(hwnd_);
+}
+
+// A scan of a cue sheet of some gigabytes takes seconds on this thread, with no message
+// handled meanwhile; the cursor says so. Each box and the file dialog put the arrow back.
+void Win32MainWindow::ShowWorking(bool working) {
+  const WORD cursor = working ? 32514 : 32512;  // IDC_WAIT, IDC_ARROW
+  SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(cursor)));
 }
 
 void Win32MainWindow::ApplyDpi(int dpi, const RECT* suggested) {
@@ -402,6 +477,8 @@ void Win32MainWindow::SetPanelVisible(Control panel, bool visible) {
 }
 
 bool Win32MainWindow::ShowOpenDialog() {
+  // Room for the longest path Windows has (32,767 characters and the NUL), so that a cue
+  // sheet deeper than MAX_PATH comes back whole rather than failing the dialog.
   std::vector<wchar_t> file(32768, L'\0');
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
@@ -412,8 +489,11 @@ bool Win32MainWindow::ShowOpenDialog() {
   ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
               OFN_NOCHANGEDIR;
+  ShowWorking(false);
+  const BOOL chosen = GetOpenFileNameW(&ofn);
+  ShowWorking(true);
   // A cancel and a failure of the dialog both come back as false; the held path stays.
-  if (!GetOpenFileNameW(&ofn)) return false;
+  if (!chosen) return false;
   chosenPath_ = file.data();
   return true;
 }
@@ -426,8 +506,10 @@ void Win32MainWindow::ShowMessage(const Message& message) {
   UINT icon = 0;
   if (message.icon == MessageIcon::Information) icon = MB_ICONINFORMATION;
   if (message.icon == MessageIcon::Critical) icon = MB_ICONSTOP;
+  ShowWorking(false);
   MessageBoxW(hwnd_, Utf8ToWide(message.text).c_str(), Utf8ToWide(message.title).c_str(),
               MB_OK | icon);
+  ShowWorking(true);
 }
 
 void Win32MainWindow::Beep() { MessageBeep(MB_OK); }

@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,8 @@ class Win32MainWindow final : public MainWindow {
 
   // Creates and shows the window with the focus on "Create File"; false if it failed.
   bool Create(int showCommand);
-  // Runs the message loop until the window is closed; returns the exit code.
+  // Runs the message loop until the window is closed; returns the exit code. A close
+  // that comes while a command runs waits for it to end, after all its boxes.
   int Run();
   // Opens `paths` (named on the command line) as if dropped, once the window is shown
   // and the message loop runs; none opens nothing.
@@ -47,12 +49,19 @@ class Win32MainWindow final : public MainWindow {
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void CreateControls();
+  // False if a control could not be made.
+  bool CreateControls();
   void OnCommand(int id);
   bool ClickFocusedButtonOnReturn(const MSG& msg);
   void OnDropFiles(HDROP drop);
-  // Ends the program once a failure no handler caught has been reported.
-  void EndIfFailed();
+  LRESULT OnCopyData(const COPYDATASTRUCT& data);
+  // Runs one way in (a click, a drop, paths given at start or by a second start). A command
+  // it starts shows the wait cursor while it works and keeps Windows from ending the
+  // session; when the command has ended the window closes if a close came meanwhile, or
+  // if a failure no handler caught has been reported.
+  void Take(const std::function<void()>& wayIn);
+  // The wait cursor while a command works on files, the arrow while it waits for the user.
+  void ShowWorking(bool working);
   // Lays the window out at `dpi`: its fonts, every control, its client area and what is
   // painted behind the controls; moved first to `suggested`, where Windows gives one.
   void ApplyDpi(int dpi, const RECT* suggested);
@@ -68,6 +77,7 @@ class Win32MainWindow final : public MainWindow {
   HWND hwnd_ = nullptr;
   HWND controls_[kControlCount] = {};
   HWND lastFocus_ = nullptr;
+  bool created_ = false;  // WM_CREATE made every control
   // The DPI the window is laid out at: that of the display it is on.
   int dpi_ = kDesignDpi;
   // What every paint copies from.

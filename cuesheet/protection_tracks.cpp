@@ -2,12 +2,12 @@
 
 #include <vector>
 
+#include "cuesheet/given_paths.h"
 #include "cuesheet/track_scan.h"
 
 namespace varnite {
 namespace {
 
-constexpr int kHighestTrack = 99;  // a CD holds tracks 1 to 99
 constexpr int kAttemptsPerStep = 3;
 
 struct Pass {
@@ -34,10 +34,6 @@ class RetryRule final : public StepFailureHandler {
  private:
   MainWindow& window_;
 };
-
-void Refuse(MainWindow& window, const std::string& why) {
-  window.ShowMessage({why + "\r\n\r\nNothing Was Added To The Cue Sheet.", MessageIcon::Critical});
-}
 
 std::string JoinNumbers(const std::vector<std::string>& numbers) {
   std::string text;
@@ -66,24 +62,11 @@ void AppendProtectionTrack(FileSystem& files, const std::string& path, std::int3
                            StepFailureHandler& onFailure, std::size_t& written) {
   const std::string block = ProtectionTrackBlock(number, trackType, withPregap);
   auto file = AttemptStep(onFailure, [&] { return files.OpenForAppending(path); });
-  // One write for the whole block keeps a half-written track as unlikely as it can be.
+  // One write for the whole block keeps a half-written track as unlikely as it can be, and
+  // its flush makes a lost write fail here, in the retried step, before the success box.
   written = 0;
-  AttemptStep(onFailure, [&] { WriteAll(*file, block, written); });
+  AttemptStep(onFailure, [&] { WriteThrough(*file, block, written); });
   AttemptStep(onFailure, [&] { file->Close(); });
-}
-
-bool IsSavedAsUtf16(FileSystem& files, const std::string& path, StepFailureHandler& onFailure) {
-  auto file = AttemptStep(onFailure, [&] { return files.OpenForReading(path); });
-  unsigned char head[2] = {};
-  std::size_t got = 0;
-  while (got < 2) {
-    std::size_t more = AttemptStep(onFailure, [&] {
-      return file->Read(reinterpret_cast<char*>(head) + got, 2 - got);
-    });
-    if (more == 0) return false;
-    got += more;
-  }
-  return (head[0] == 0xFF && head[1] == 0xFE) || (head[0] == 0xFE && head[1] == 0xFF);
 }
 
 void cmdEdit_Click(MainWindow& window, FileSystem& files) {
@@ -98,29 +81,31 @@ void cmdEdit_Click(MainWindow& window, FileSystem& files) {
 }
 
 void EditChosenCueSheet(MainWindow& window, FileSystem& files) {
+  // The gate comes before anything is written. What a look at the path refuses (a folder,
+  // not a .cue, nothing there) never reaches the label, which keeps telling the outcome of
+  // the last edit, as the box names the path. From here on the file is a cue sheet being
+  // edited, and the label shows which, through its retries and any refusal of its contents.
+  std::string refusal = PathRefusal(files, window.ChosenPath());
+  if (!refusal.empty()) {
+    window.ShowMessage({refusal, MessageIcon::Critical});
+    return;
+  }
   window.SetCaption(Control::lblCueSheet, window.ChosenPath());
 
   RetryRule retry(window);
   std::vector<std::string> added;
   std::size_t written = 0;
   try {
-    // Appending 8-bit lines to a UTF-16 file would corrupt it, and the scan cannot read it.
-    if (IsSavedAsUtf16(files, window.ChosenPath(), retry)) {
-      Refuse(window,
-             "This Cue Sheet Is Saved As Unicode Text.\r\n"
-             "Save It As ANSI Text First, Then Select It Again.");
+    std::int32_t counter = 0;
+    refusal = ContentRefusal(files, window.ChosenPath(), retry, counter);
+    if (!refusal.empty()) {
+      window.ShowMessage({refusal, MessageIcon::Critical});
       return;
     }
-    std::int32_t counter = 0;
     for (const Pass& pass : kPasses) {
-      counter = FindLastTrackNumber(files, window.ChosenPath(), counter, retry);
-      // Numbers past 99 do not exist on a CD, and the scan would read "Track 100" back
-      // as 10, numbering the next tracks twice over.
-      if (added.empty() && counter > kHighestTrack - 3) {
-        Refuse(window, "This Cue Sheet Already Has Too Many Tracks To Take The Three "
-                       "Protection Tracks.\r\nIts Last Track Is " +
-                           std::to_string(counter) + " And A CD Holds No More Than 99.");
-        return;
+      // The gate's scan of the whole file was the first pass's scan.
+      if (!added.empty()) {
+        counter = FindLastTrackNumber(files, window.ChosenPath(), counter, retry);
       }
       ++counter;
       AppendProtectionTrack(files, window.ChosenPath(), counter, pass.trackType,

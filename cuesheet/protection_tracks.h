@@ -29,15 +29,13 @@ void AppendProtectionTrack(FileSystem& files, const std::string& path, std::int3
                            const std::string& trackType, bool withPregap,
                            StepFailureHandler& onFailure, std::size_t& written);
 
-// True when the file starts with a UTF-16 byte order mark (FF FE or FE FF).
-bool IsSavedAsUtf16(FileSystem& files, const std::string& path, StepFailureHandler& onFailure);
-
 // The "CueSheet" button: the file dialog, then EditChosenCueSheet on the file chosen.
 void cmdEdit_Click(MainWindow& window, FileSystem& files);
 
-// Everything after the choice, however the cue sheet was chosen: shows the chosen path in
-// lblCueSheet, then refuses, or appends the three tracks with their boxes, beeps, retries
-// and last box. It reads the path from the window before every use, as it keeps no copy.
+// Everything after the choice, however the cue sheet was chosen: the gate (given_paths.h),
+// which may refuse the file with one box; then the chosen path in lblCueSheet and the
+// three tracks with their boxes, beeps, retries and last box. It reads the path from the
+// window before every use, as it keeps no copy.
 void EditChosenCueSheet(MainWindow& window, FileSystem& files);
 
 }  // namespace varnite

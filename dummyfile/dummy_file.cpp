@@ -33,10 +33,12 @@ std::string BuildForm(const std::string& line3, std::int16_t xLines) {
   return form;
 }
 
+// Flushed before it is closed: the button reports the file written only once it has
+// reached the disk.
 void WriteWhole(FileSystem& files, const std::string& path, const std::string& form) {
   auto file = files.CreateOrTruncate(path);
   std::size_t written = 0;
-  WriteAll(*file, form, written);
+  WriteThrough(*file, form, written);
   file->Close();
 }
 

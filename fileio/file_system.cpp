@@ -8,4 +8,9 @@ void WriteAll(OutputFile& file, const std::string& data, std::size_t& written) {
   }
 }
 
+void WriteThrough(OutputFile& file, const std::string& data, std::size_t& written) {
+  WriteAll(file, data, written);
+  file.Flush();
+}
+
 }  // namespace varnite

@@ -23,6 +23,10 @@ class OutputFile {
   // A failure that comes after some bytes went out is reported by the next call,
   // so a caller always knows exactly what reached the file.
   virtual std::size_t Write(const char* data, std::size_t size) = 0;
+  // Has the system write what was written through to the device, so that a disk, USB
+  // stick or network share that lost it reports the failure here; may be called again
+  // after a failure.
+  virtual void Flush() = 0;
   // Closes the file, reporting a failure to do so; the destructor closes quietly.
   virtual void Close() = 0;
 };
@@ -52,5 +56,9 @@ FileSystem& RealFileSystem();
 // Writes all of `data`, continuing from `written` (bytes already out), which it keeps
 // up to date so that a caller can retry after a failure without writing anything twice.
 void WriteAll(OutputFile& file, const std::string& data, std::size_t& written);
+// WriteAll, then Flush: one step that succeeds only once the data has reached the device,
+// so that a write reported as done is done. Retried after a failure, it writes what is
+// left and flushes again.
+void WriteThrough(OutputFile& file, const std::string& data, std::size_t& written);
 
 }  // namespace varnite

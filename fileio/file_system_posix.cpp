@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "fileio/file_system.h"
 #include "fileio/operation_error.h"
@@ -37,15 +38,20 @@ OperationError ErrorFromErrno(int error) {
   }
 }
 
+// Owns a descriptor from the moment open() returns it, so that nothing that throws
+// afterwards (a failed check, an allocation) can leave it open.
 class Descriptor {
  public:
   explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(Descriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   ~Descriptor() {
     if (fd_ >= 0) ::close(fd_);
   }
   int get() const { return fd_; }
+  // The number is given up before close() answers: the system frees it even when it
+  // reports a failure, and by a retry it may belong to another file.
   void Close() {
     int fd = fd_;
     fd_ = -1;
@@ -56,23 +62,23 @@ class Descriptor {
   int fd_;
 };
 
-int OpenChecked(const std::string& path, int flags) {
+Descriptor OpenChecked(const std::string& path, int flags) {
   int fd;
   do {
     fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) throw ErrorFromErrno(errno);
+  Descriptor owned(fd);
   struct stat info {};
   if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-    ::close(fd);
     throw MakeFileError(FileFault::AccessConflict);
   }
-  return fd;
+  return owned;
 }
 
 class PosixInputFile final : public InputFile {
  public:
-  explicit PosixInputFile(int fd) : fd_(fd) {}
+  explicit PosixInputFile(Descriptor fd) : fd_(std::move(fd)) {}
   std::size_t Read(char* buffer, std::size_t size) override {
     for (;;) {
       ssize_t got = ::read(fd_.get(), buffer, size);
@@ -87,13 +93,21 @@ class PosixInputFile final : public InputFile {
 
 class PosixOutputFile final : public OutputFile {
  public:
-  explicit PosixOutputFile(int fd) : fd_(fd) {}
+  explicit PosixOutputFile(Descriptor fd) : fd_(std::move(fd)) {}
   std::size_t Write(const char* data, std::size_t size) override {
     for (;;) {
       ssize_t put = ::write(fd_.get(), data, size);
       if (put > 0) return static_cast<std::size_t>(put);
       if (put < 0 && errno == EINTR) continue;
       throw ErrorFromErrno(put < 0 ? errno : ENOSPC);
+    }
+  }
+  void Flush() override {
+    for (;;) {
+      if (::fsync(fd_.get()) == 0) return;
+      // A pipe or a device such as /dev/full holds nothing to write through.
+      if (errno == EINVAL) return;
+      if (errno != EINTR) throw ErrorFromErrno(errno);
     }
   }
   void Close() override { fd_.Close(); }

@@ -5,7 +5,10 @@
 #endif
 #include <windows.h>
 
+#include <utility>
+
 #include "fileio/file_system.h"
+#include "fileio/long_path.h"
 #include "fileio/operation_error.h"
 #include "fileio/utf.h"
 
@@ -50,29 +53,42 @@ OperationError ErrorFromLastError(DWORD error, const std::wstring& path) {
   }
 }
 
+// Owns a handle from the moment CreateFileW returns it, so that nothing that throws
+// afterwards (an allocation) can leave it open.
 class Handle {
  public:
   explicit Handle(HANDLE handle) : handle_(handle) {}
+  Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
   ~Handle() {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
   }
   HANDLE get() const { return handle_; }
+  // Given up only once the system has closed it. A CloseHandle that fails leaves the
+  // handle as it was, so the retry asks again, and fails again if the cause remains,
+  // rather than report a close that never happened.
   void Close() {
-    HANDLE handle = handle_;
+    if (handle_ == INVALID_HANDLE_VALUE) return;
+    if (!CloseHandle(handle_)) throw ErrorFromLastError(GetLastError(), std::wstring());
     handle_ = INVALID_HANDLE_VALUE;
-    if (handle != INVALID_HANDLE_VALUE && !CloseHandle(handle))
-      throw ErrorFromLastError(GetLastError(), std::wstring());
   }
 
  private:
   HANDLE handle_;
 };
 
-HANDLE OpenChecked(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
+// The path as the file functions take it: UTF-16, and in \\?\ form when it is too long
+// for the plain one. False for a name that cannot be one.
+bool SystemPath(const std::string& path, std::wstring& wide) {
+  if (path.empty() || !Utf8ToWide(path, wide)) return false;
+  wide = ExtendedLengthPath(wide);
+  return true;
+}
+
+Handle OpenChecked(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
   std::wstring wide;
-  if (!Utf8ToWide(path, wide) || path.empty()) throw MakeFileError(FileFault::BadName);
+  if (!SystemPath(path, wide)) throw MakeFileError(FileFault::BadName);
   // Windows refuses to write a read-only file by itself; say so here as well, so the
   // promise holds wherever the system is lax about it (Wine running as root).
   if (access != GENERIC_READ) {
@@ -82,15 +98,15 @@ HANDLE OpenChecked(const std::string& path, DWORD access, DWORD disposition, DWO
       throw MakeFileError(FileFault::AccessDenied);
     }
   }
-  HANDLE handle = CreateFileW(wide.c_str(), access, kShareMode, nullptr, disposition,
-                              FILE_ATTRIBUTE_NORMAL | flags, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) throw ErrorFromLastError(GetLastError(), wide);
+  Handle handle(CreateFileW(wide.c_str(), access, kShareMode, nullptr, disposition,
+                            FILE_ATTRIBUTE_NORMAL | flags, nullptr));
+  if (handle.get() == INVALID_HANDLE_VALUE) throw ErrorFromLastError(GetLastError(), wide);
   return handle;
 }
 
 class Win32InputFile final : public InputFile {
  public:
-  explicit Win32InputFile(HANDLE handle) : handle_(handle) {}
+  explicit Win32InputFile(Handle handle) : handle_(std::move(handle)) {}
   std::size_t Read(char* buffer, std::size_t size) override {
     DWORD got = 0;
     DWORD ask = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
@@ -105,7 +121,7 @@ class Win32InputFile final : public InputFile {
 
 class Win32OutputFile final : public OutputFile {
  public:
-  explicit Win32OutputFile(HANDLE handle) : handle_(handle) {}
+  explicit Win32OutputFile(Handle handle) : handle_(std::move(handle)) {}
   std::size_t Write(const char* data, std::size_t size) override {
     DWORD put = 0;
     DWORD ask = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
@@ -117,6 +133,10 @@ class Win32OutputFile final : public OutputFile {
     if (put == 0 && ask > 0) throw MakeFileError(FileFault::DiskFull);
     return put;
   }
+  // Needs write access, which FILE_APPEND_DATA alone gives.
+  void Flush() override {
+    if (!FlushFileBuffers(handle_.get())) throw ErrorFromLastError(GetLastError(), std::wstring());
+  }
   void Close() override { handle_.Close(); }
 
  private:
@@ -127,7 +147,7 @@ class Win32FileSystem final : public FileSystem {
  public:
   PathKind KindOf(const std::string& path) override {
     std::wstring wide;
-    if (path.empty() || !Utf8ToWide(path, wide)) return PathKind::Missing;
+    if (!SystemPath(path, wide)) return PathKind::Missing;
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
       return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;

@@ -34,7 +34,8 @@ NOT_ON_XP = {"GetTickCount64", "InitializeCriticalSectionEx", "InitOnceExecuteOn
              # Looked up at run time where they exist (XP SP1 added SetDllDirectoryW).
              "SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory",
              "SetDllDirectoryW", "SetDllDirectoryA",
-             "ChangeWindowMessageFilter", "ChangeWindowMessageFilterEx"}
+             "ChangeWindowMessageFilter", "ChangeWindowMessageFilterEx",
+             "ShutdownBlockReasonCreate", "ShutdownBlockReasonDestroy"}
 LOAD_LIBRARY_SEARCH_SYSTEM32 = 0x0800
 # SHELL32 serves drops and the command line only, with functions every Windows has had
 # since long before XP.
@@ -43,6 +44,8 @@ SHELL32_FUNCTIONS = {"DragAcceptFiles", "DragQueryFileW", "DragFinish", "Command
 LOOKED_UP = [
     ("the message filter for drops from a non-elevated Explorer (Vista, 7)",
      [b"ChangeWindowMessageFilterEx\0", b"ChangeWindowMessageFilter\0"]),
+    ("the reason for holding up a log-off while a command runs (Vista)",
+     [b"ShutdownBlockReasonCreate\0", b"ShutdownBlockReasonDestroy\0"]),
     ("the DPI of the display the window is on (Windows 10)", [b"GetDpiForWindow\0"]),
 ]
 # The background picture: 326 x 217; solid blue to column 71, then an even fall to near
@@ -212,6 +215,8 @@ def main(argv):
           "imports only system DLLs: " + ", ".join(sorted(table)))
     late = sorted({f for functions in table.values() for f in functions} & NOT_ON_XP)
     check(not late, "imports nothing Windows XP lacks" + (": " + ", ".join(late) if late else ""))
+    check("FlushFileBuffers" in table.get("kernel32.dll", []),
+          "imports FlushFileBuffers: a write is reported only once it has reached the disk")
     shell32 = set(table.get("shell32.dll", []))
     check(shell32 <= SHELL32_FUNCTIONS,
           "SHELL32 only for drops and the command line: " + ", ".join(sorted(shell32)))
@@ -262,6 +267,9 @@ def main(argv):
     check(awareness is not None and [v.strip() for v in awareness.group(1).split(",")]
           == ["PerMonitorV2", "PerMonitor"],
           "the manifest asks Windows 10 for per-monitor V2 DPI awareness, else per-monitor")
+    check(re.search(r'<longPathAware\s+xmlns="http://schemas\.microsoft\.com/SMI/2016/WindowsSettings"'
+                    r'\s*>\s*true\s*</longPathAware>', manifest) is not None,
+          "the manifest declares the program long-path aware (cue sheets 260 characters deep)")
     identity = re.search(r'<assemblyIdentity[^>]*name="Quenmore.Varnite"[^>]*version="([^"]*)"',
                          manifest)
     check(identity is not None and identity.group(1) == args.version,

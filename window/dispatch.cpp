@@ -16,12 +16,15 @@ bool Dispatcher::Click(Control control) {
 bool Dispatcher::Run(const Handler& command) {
   if (busy_ || ended_) return false;
   // Cleared however the command ends, so a failure that goes on to the caller does not
-  // leave every button dead.
+  // leave every button dead; a close asked for meanwhile is carried out however it ends.
   struct Running {
-    bool& busy;
-    explicit Running(bool& flag) : busy(flag) { busy = true; }
-    ~Running() { busy = false; }
-  } running(busy_);
+    Dispatcher& self;
+    explicit Running(Dispatcher& dispatcher) : self(dispatcher) { self.busy_ = true; }
+    ~Running() {
+      self.busy_ = false;
+      if (self.closeRequested_) self.ended_ = true;
+    }
+  } running(*this);
   try {
     command();
   } catch (...) {
@@ -31,6 +34,15 @@ bool Dispatcher::Run(const Handler& command) {
     // look like the end of the program to whoever sent it.
     ended_ = true;
   }
+  return true;
+}
+
+bool Dispatcher::RequestClose() {
+  if (busy_) {
+    closeRequested_ = true;
+    return false;
+  }
+  ended_ = true;
   return true;
 }
 

@@ -32,6 +32,13 @@ class Dispatcher {
   // Runs `command` under the same one-at-a-time rule: for ways in other than a button.
   bool Run(const Handler& command);
 
+  // The user, the system or another program asks the window to close. With nothing
+  // running the dispatcher ends at once and this returns true: close now. While a command
+  // runs (its boxes pump messages, so the close arrives inside it) the close is kept and
+  // this returns false; the dispatcher ends as the command does, after all its boxes, and
+  // whoever called Click or Run then finds Ended() true and closes the window.
+  bool RequestClose();
+
   bool Busy() const { return busy_; }
   bool Ended() const { return ended_; }
 
@@ -40,6 +47,7 @@ class Dispatcher {
   FailureReport report_;
   bool busy_ = false;
   bool ended_ = false;
+  bool closeRequested_ = false;
 };
 
 }  // namespace varnite

@@ -16,7 +16,9 @@ constexpr char kCue[] = "D:\\Discs\\album.cue";
 constexpr char kOtherCue[] = "D:\\Discs\\second.cue";
 constexpr char kImage[] = "D:\\Discs\\album.bin";
 constexpr char kFolder[] = "D:\\Discs";
-constexpr char kInitialLabel[] = "Select Your CDRwin CueSheet For Editing";
+constexpr char kNegative[] = "D:\\Discs\\negative.cue";
+constexpr char kUtf16[] = "D:\\Discs\\utf16.cue";
+constexpr char kLateNul[] = "D:\\Discs\\late-nul.cue";
 
 const std::string kSheet = "FILE \"album.bin\" BINARY\r\n  TRACK 02 AUDIO\r\n    INDEX 01 00:00:00\r\n";
 
@@ -32,8 +34,13 @@ std::string Refusal(const std::string& why) {
 std::string NotACueSheet(const std::string& what, const std::string& path) {
   return Refusal("Only A Cue Sheet (*.cue) Can Be Used.\r\n" + what + ":\r\n" + path);
 }
+// A refusal of what the file holds: the label shows the sheet, the box says why.
+std::vector<std::string> ContentRefused(const std::string& path, const std::string& why) {
+  return {"set lblCueSheet=" + path,
+          "box[critical|Varnite] " + why + "\r\n\r\nNothing Was Added To The Cue Sheet."};
+}
 
-// The files every case starts with: two sheets, a disc image, and folders.
+// The files every case starts with: sheets, a disc image, and folders.
 testing::MemoryFileSystem Disc() {
   testing::MemoryFileSystem files;
   files.files[kCue] = kSheet;
@@ -42,6 +49,12 @@ testing::MemoryFileSystem Disc() {
   files.files[kImage] = std::string(4096, '\xA5');
   files.files["D:\\Discs\\album.cue.bin"] = kSheet;
   files.files["D:\\Discs\\albumcue"] = kSheet;
+  files.files[kNegative] = "  TRACK 01 AUDIO\r\n  TRACK -1 AUDIO\r\n";
+  files.files["D:\\Discs\\track0.cue"] = "TRACK 00 AUDIO\r\n";
+  // UTF-16 LE without a byte order mark, as some tools save it.
+  files.files[kUtf16] = std::string("T\0R\0A\0C\0K\0 \0" "0\0" "1\0", 16);
+  // Text up to a NUL in the last byte of the first 4 KiB block.
+  files.files[kLateNul] = kSheet + std::string(4095 - kSheet.size(), ' ') + '\0' + kSheet;
   files.folders = {kFolder, "D:\\Discs\\Disc.cue"};
   return files;
 }
@@ -57,33 +70,53 @@ TEST(IsCueSheetName, EndsInDotCueInAnyCase) {
 struct GivenCase {
   const char* what;
   std::vector<std::string> paths;
-  std::vector<std::string> boxes;  // empty: the cue sheet named is edited
+  std::vector<std::string> events;  // empty: the cue sheet named is edited
+  int firstTrack = 3;               // of the edit
 };
 void PrintTo(const GivenCase& c, std::ostream* os) { *os << c.what; }
 
 class GivenPaths : public ::testing::TestWithParam<GivenCase> {};
 
-TEST_P(GivenPaths, OneExistingCueSheetIsEditedAndAnythingElseRefusedUnopened) {
+// Every row through every way in: chosen in the dialog (typed into it, for what its filter
+// does not list), and dropped on the window. A path on the command line reaches the core
+// through the very call a drop does.
+TEST_P(GivenPaths, OneCueSheetIsEditedAndAnythingElseRefusedByteForByte) {
   const GivenCase& c = GetParam();
-  testing::FakeWindow window;
-  testing::MemoryFileSystem files = Disc();
-  const auto before = files.files;
+  for (const bool dialog : {true, false}) {
+    if (dialog && c.paths.size() != 1) continue;  // the dialog gives one path
+    for (const auto& sizes : testing::ReadPatterns()) {
+      SCOPED_TRACE(std::string(dialog ? "dialog, " : "drop, ") + testing::DescribeReads(sizes));
+      testing::FakeWindow window;
+      testing::MemoryFileSystem files = Disc();
+      files.readSizes = sizes;
+      const auto before = files.files;
+      if (dialog) {
+        window.QueueChoice(c.paths.front());
+        cmdEdit_Click(window, files);
+      } else {
+        OpenGivenCueSheet(window, files, c.paths);
+      }
 
-  OpenGivenCueSheet(window, files, c.paths);
-
-  auto expected = before;
-  if (c.boxes.empty() && !c.paths.empty()) {
-    expected[c.paths.front()] += Blocks(3);
-    EXPECT_EQ(window.events.front(), "set lblCueSheet=" + c.paths.front());
-    EXPECT_EQ(window.events.back(),
-              "box[info|Varnite] Now Record The Image Back To CD Using The Same Cue Sheet");
-  } else {
-    EXPECT_EQ(window.events, c.boxes);
-    EXPECT_EQ(window.Caption(Control::lblCueSheet), kInitialLabel);
-    EXPECT_EQ(files.opensForReading + files.opensForAppending, 0);
+      auto expected = before;
+      std::vector<std::string> events = c.events;
+      if (dialog) events.insert(events.begin(), "dialog");
+      if (c.events.empty() && !c.paths.empty()) {
+        expected[c.paths.front()] += Blocks(c.firstTrack);
+        EXPECT_EQ(window.events.at(dialog ? 1 : 0), "set lblCueSheet=" + c.paths.front());
+        EXPECT_EQ(window.events.back(),
+                  "box[info|Varnite] Now Record The Image Back To CD Using The Same Cue Sheet");
+      } else {
+        EXPECT_EQ(window.events, events);
+        EXPECT_EQ(files.opensForAppending, 0);
+        // What the box says holds.
+        if (events.empty() || events.back().find("Nothing Was Opened.") != std::string::npos) {
+          EXPECT_EQ(files.opensForReading, 0);
+        }
+      }
+      EXPECT_EQ(files.files, expected);
+      EXPECT_EQ(files.openFiles, 0);
+    }
   }
-  EXPECT_EQ(files.files, expected);
-  EXPECT_EQ(files.openFiles, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -91,6 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         GivenCase{"one sheet", {kCue}, {}},
         GivenCase{"upper case name", {"D:\\Discs\\ALBUM2.CUE"}, {}},
+        GivenCase{"last track 00", {"D:\\Discs\\track0.cue"}, {}, 1},
         GivenCase{"no paths", {}, {}},
         GivenCase{"two sheets", {kCue, kOtherCue},
                   {Refusal("Please Drop One Cue Sheet At A Time.")}},
@@ -109,7 +143,19 @@ INSTANTIATE_TEST_SUITE_P(
         GivenCase{"folder named like a sheet", {"D:\\Discs\\Disc.cue"},
                   {NotACueSheet("This Is A Folder", "D:\\Discs\\Disc.cue")}},
         GivenCase{"missing sheet", {"D:\\Discs\\gone.cue"},
-                  {Refusal("This Cue Sheet Cannot Be Found:\r\nD:\\Discs\\gone.cue")}}),
+                  {Refusal("This Cue Sheet Cannot Be Found:\r\nD:\\Discs\\gone.cue")}},
+        GivenCase{"UTF-16 without a byte order mark", {kUtf16},
+                  ContentRefused(kUtf16, "This Cue Sheet Holds NUL Bytes, So It Is Not ANSI "
+                                         "Text (It May Be Unicode Text).\r\nSave It As ANSI "
+                                         "Text First, Then Select It Again.")},
+        GivenCase{"NUL at the end of the first block", {kLateNul},
+                  ContentRefused(kLateNul, "This Cue Sheet Holds NUL Bytes, So It Is Not ANSI "
+                                           "Text (It May Be Unicode Text).\r\nSave It As ANSI "
+                                           "Text First, Then Select It Again.")},
+        GivenCase{"negative last track", {kNegative},
+                  ContentRefused(kNegative, "This Cue Sheet's Last Track Number Is Below Zero, "
+                                            "Which No CD Track Has.\r\nIts Last Track Is -1. "
+                                            "Correct That Line First, Then Select It Again.")}),
     [](const auto& row) { return testing::TestName(row.param.what); });
 
 // A given sheet goes through the very flow a sheet chosen in the dialog does: the same

@@ -135,7 +135,8 @@ TEST(CueSheetEdit, ReadsThePathFromTheDialogBeforeEveryUse) {
   files.files[kCue] = kTwoTracks;
   window.QueueChoice(kCue);
   cmdEdit_Click(window, files);
-  // The empty-path check, the label, the Unicode check, three scans and three appends.
+  // The empty-path check, the gate's look at the path, the label, the gate's look at the
+  // contents (whose scan is the first pass's), two more scans and three appends.
   EXPECT_EQ(window.ChosenPathReads(), 9);
 }
 
@@ -224,6 +225,8 @@ TEST(CueSheetFailures, ARetryThatSucceedsCarriesOnAsIfNothingHadFailed) {
       {"closing the file after the first track fails once",
        [](auto& fs) { fs.closeFailures = 1; }, 2,
        {"box[none|Varnite] Err#: 57 - Device I/O error"}},
+      {"flushing the first track fails once", [](auto& fs) { fs.flushFailures = 1; }, 2,
+       {"box[none|Varnite] Err#: 57 - Device I/O error"}},
   };
   for (const auto& row : rows) {
     testing::FakeWindow window;
@@ -279,13 +282,21 @@ std::string GiveUp(const char* line, const char* tail) {
          line + "\r\n\r\n" + tail;
 }
 
+// The first block went out whole, but the system never confirmed that it reached the disk.
+std::vector<std::string> Unconfirmed() {
+  return {Err("57 - Device I/O error"), Err("57 - Device I/O error"),
+          GiveUp("57 - Device I/O error",
+                 "No Protection Tracks Were Added.\r\n"
+                 "The Cue Sheet Ends With An Unfinished Protection Track.")};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Faults, CueSheetFault,
     ::testing::Values(
-        FaultCase{"missing file",
-                  [](auto& fs) { fs.files.erase(kCue); },
-                  {Err("53 - File not found"), Err("53 - File not found"),
-                   GiveUp("53 - File not found", "No Protection Tracks Were Added.")},
+        FaultCase{"the sheet cannot be opened for reading",
+                  [](auto& fs) { fs.openReadFailures = 3; },
+                  {Err("75 - Path/File access error"), Err("75 - Path/File access error"),
+                   GiveUp("75 - Path/File access error", "No Protection Tracks Were Added.")},
                   0},
         FaultCase{"read-only file",
                   [](auto& fs) { fs.readOnly.insert(kCue); },
@@ -320,6 +331,9 @@ INSTANTIATE_TEST_SUITE_P(
                           "Protection Tracks Added Before The Failure: 03, 04.\r\n"
                           "The Cue Sheet Ends With An Unfinished Protection Track.")},
                   86 + 74 + 1},
+        // A drive or share that never takes the data: no success box, ever.
+        FaultCase{"every flush fails", [](auto& fs) { fs.flushFailures = 3; }, Unconfirmed(), 86},
+        FaultCase{"every close fails", [](auto& fs) { fs.closeFailures = 3; }, Unconfirmed(), 86},
         // The first track is whole, and nothing of the second was written.
         FaultCase{"the second scan cannot open the file",
                   [](auto& fs) { fs.openReadFailures = 3, fs.openReadFailuresFrom = 3; },
@@ -336,7 +350,9 @@ TEST(CueSheetFailures, ARealReadOnlyOrMissingFileIsNeverChanged) {
   testing::FakeWindow window;
   window.QueueChoice(missing);
   cmdEdit_Click(window, RealFileSystem());
-  EXPECT_THAT(window.events.back(), StartsWith("box[critical|Varnite] The Cue Sheet Could Not"));
+  EXPECT_EQ(window.events.back(),
+            "box[critical|Varnite] This Cue Sheet Cannot Be Found:\r\n" + missing +
+                "\r\n\r\nNothing Was Opened.");
   std::ifstream probe(missing);
   EXPECT_FALSE(probe.good()) << "appending created the missing file";
 }

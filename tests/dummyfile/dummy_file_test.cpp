@@ -110,7 +110,8 @@ TEST(DummyFileWriter, ReportsAFailedWrite) {
     std::size_t kept;
   } rows[] = {
       {[](auto& fs) { fs.diskSpace = 100; }, 61, 100},
-      {[](auto& fs) { fs.closeFailures = 1; }, 57, 2352},  // the close, as on a network drive
+      {[](auto& fs) { fs.flushFailures = 1; }, 57, 2352},  // on a drive that lost it
+      {[](auto& fs) { fs.closeFailures = 1; }, 57, 2352},
   };
   for (const auto& row : rows) {
     testing::MemoryFileSystem files;

@@ -94,14 +94,18 @@ TEST(RealFiles, AppendKeepsWhatIsThereAndTruncateDoesNot) {
   EXPECT_EQ(ReadBytes(path), "new");
 }
 
-TEST(RealFiles, UnicodeFolderNames) {
+TEST(RealFiles, UnicodeFolderAndLongPathNames) {
   // "Müsik" and a Cyrillic word: outside most ANSI code pages.
   const std::string dir = JoinPath(ScratchDir("unicode"), "M\xC3\xBCsik \xD0\x94\xD0\xB8\xD1\x81\xD0\xBA");
   std::filesystem::create_directories(std::filesystem::u8path(dir));
-  const std::string path = JoinPath(dir, "album.cue");
-  Write(*RealFileSystem().CreateOrTruncate(path), "TRACK 01 AUDIO\r\n");
-  Write(*RealFileSystem().OpenForAppending(path), "x");
-  EXPECT_EQ(ReadBytes(path), "TRACK 01 AUDIO\r\nx");
+  // A full path longer than the plain form of a Windows path takes.
+  const std::string deep = JoinPath(ScratchDir("deep"), std::string(250, 'd') + ".cue");
+  for (const std::string& path : {JoinPath(dir, "album.cue"), deep}) {
+    Write(*RealFileSystem().CreateOrTruncate(path), "TRACK 01 AUDIO\r\n");
+    Write(*RealFileSystem().OpenForAppending(path), "x");
+    EXPECT_EQ(ReadBytes(path), "TRACK 01 AUDIO\r\nx");
+    EXPECT_EQ(static_cast<int>(RealFileSystem().KindOf(path)), static_cast<int>(PathKind::File));
+  }
 }
 
 TEST(RealFiles, FailuresCarryTheirNumbers) {

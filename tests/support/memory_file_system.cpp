@@ -58,6 +58,12 @@ class MemoryOutput final : public OutputFile {
     fs_.files[path_].append(data, n);
     return n;
   }
+  void Flush() override {
+    if (fs_.flushFailures > 0) {
+      --fs_.flushFailures;
+      throw MakeFileError(FileFault::DeviceError);
+    }
+  }
   void Close() override {
     if (fs_.closeFailures > 0) {
       --fs_.closeFailures;

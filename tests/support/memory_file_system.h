@@ -25,6 +25,7 @@ class MemoryFileSystem final : public FileSystem {
   int openReadFailuresFrom = 1;
   int openAppendFailures = 0;
   int readFailures = 0;
+  int flushFailures = 0;  // Flush() fails, as a drive that lost the data would
   int closeFailures = 0;  // Close() fails and the file stays open
   // Writes fail with "Disk full" once this many bytes have gone out in total.
   std::size_t diskSpace = static_cast<std::size_t>(-1);

@@ -1,7 +1,8 @@
 // End-to-end cases of cue sheets, whichever way they reach Varnite: the CueSheet button's
-// file dialog, a drop on the window, the command line. Three tables (sheets that get their
-// tracks, sheets that are refused, input that arrives while an edit is under way) run each
-// row through every way in it names; then the dialog's cancel and a read-only sheet.
+// file dialog, a drop on the window, the command line, a second start. Three tables
+// (sheets that get their tracks, sheets that are refused, input that arrives while an edit
+// is under way) run each row through every way in it names; then the dialog's cancel and
+// a read-only sheet.
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,6 +18,9 @@ const wchar_t kInitialCueSheetLabel[] = L"Select Your CDRwin CueSheet For Editin
 const std::wstring kPlainFolder = L"C:\\Cue Sheets";
 // Spaces, and letters no ANSI code page holds all of: "Müsik Диск ♫".
 const std::wstring kUnicodeFolder = L"C:\\M\u00FCsik \u0414\u0438\u0441\u043A \u266B";
+// More than 300 characters with the sheet's name: deeper than a plain Windows path goes.
+const std::wstring kDeepFolder =
+    kPlainFolder + L"\\" + std::wstring(140, L'd') + L"\\" + std::wstring(140, L'e');
 
 // ---- The ways in ----
 //
@@ -26,6 +30,7 @@ enum WayIn : unsigned {
   kDrop = 2,                 // dropped on the window as from Explorer
   kCommandLine = 4,          // the full paths on the command line ("Open with")
   kCommandLineRelative = 8,  // the names alone, Varnite started in their folder
+  kSecondStart = 16,         // the full paths on the command line of a second Varnite
 };
 const struct {
   WayIn way;
@@ -33,7 +38,8 @@ const struct {
 } kWaysIn[] = {{kDialog, "dialog"},
                {kDrop, "drop"},
                {kCommandLine, "command_line"},
-               {kCommandLineRelative, "command_line_relative"}};
+               {kCommandLineRelative, "command_line_relative"},
+               {kSecondStart, "second_start"}};
 
 std::wstring Quoted(const std::vector<std::wstring>& paths) {
   std::wstring arguments;
@@ -70,6 +76,12 @@ std::unique_ptr<Varnite> OpenBy(WayIn way, const std::vector<std::wstring>& path
       }
       return std::make_unique<Varnite>(Quoted(names), folder);
     }
+    case kSecondStart: {
+      // The second hands the paths to the first and ends: one Varnite is left.
+      auto app = std::make_unique<Varnite>();
+      StartAgain(Quoted(paths));
+      return app;
+    }
   }
   throw CheckFailure{"no such way in"};
 }
@@ -90,6 +102,16 @@ std::wstring NotACueSheet(const std::wstring& what, const std::wstring& path) {
 const std::wstring kOneAtATime = L"Please Drop One Cue Sheet At A Time.\r\n\r\nNothing Was Opened.";
 const std::string kFullSheet = "FILE \"a.bin\" BINARY\r\n  TRACK 98 AUDIO\r\n    INDEX 01 00:00:00\r\n";
 
+const std::string kNegativeSheet = "FILE \"a.bin\" BINARY\r\n  TRACK -4 AUDIO\r\n";
+const std::string kToc = "CD_DA\r\n\r\nTRACK AUDIO\r\nFILE \"album.bin\" 0\r\n";
+
+// The usual sheet saved as UTF-16 without a byte order mark.
+std::string Utf16Sheet() {
+  std::string wide;
+  for (char c : kSheet) wide += std::string{c, '\0'};
+  return wide;
+}
+
 // Bytes no text file has, the size of a small disc image's first blocks.
 std::string DiscImageBytes() {
   std::string bytes(256 * 1024, '\0');
@@ -108,13 +130,19 @@ struct RefusalFiles {
   const std::vector<File> files = {
       {FreshSheet(kUnicodeFolder, kSheet, L"first.cue"), kSheet},
       {FreshSheet(kUnicodeFolder, kSheet, L"second.cue"), kSheet},
-      {FreshSheet(kUnicodeFolder, DiscImageBytes(), L"album.bin"), DiscImageBytes()},
+      {FreshSheet(kUnicodeFolder, DiscImageBytes(), L"Disc Image.bin"), DiscImageBytes()},
       {FreshSheet(kPlainFolder, kFullSheet, L"full.cue"), kFullSheet},
+      {FreshSheet(kPlainFolder, kToc, L"album.toc"), kToc},
+      {FreshSheet(kPlainFolder, kNegativeSheet, L"negative.cue"), kNegativeSheet},
+      {FreshSheet(kPlainFolder, Utf16Sheet(), L"unicode.cue"), Utf16Sheet()},
   };
   const std::wstring& first = files[0].path;
   const std::wstring& second = files[1].path;
   const std::wstring& image = files[2].path;
   const std::wstring& full = files[3].path;
+  const std::wstring& toc = files[4].path;
+  const std::wstring& negative = files[5].path;
+  const std::wstring& utf16 = files[6].path;
   const std::wstring folder = kUnicodeFolder + L"\\Disc.cue";
   const std::wstring missing = kUnicodeFolder + L"\\missing.cue";
 
@@ -146,8 +174,10 @@ void CueSheetAdded() {
     unsigned ways;
     std::string sheet = kSheet, appended = kAppended;
   } rows[] = {
-      {"plain", kPlainFolder, L"Live Set.cue", kDialog | kCommandLineRelative},
-      {"unicode", kUnicodeFolder, L"Disc \u266B \u0414.cue", kDialog | kDrop | kCommandLine},
+      {"plain", kPlainFolder, L"Live Set.cue", kDialog | kDrop | kCommandLineRelative},
+      {"unicode", kUnicodeFolder, L"Disc \u266B \u0414.cue",
+       kDialog | kDrop | kCommandLine | kSecondStart},
+      {"deep", kDeepFolder, L"A Sheet Deeper Than Plain Windows Paths Go.cue", kDrop},
   };
   for (const auto& row : rows) {
     ForEachWay(row.ways, row.name, [&](WayIn way) {
@@ -173,9 +203,11 @@ void CueSheetRefused() {
     unsigned ways;
   } rows[] = {
       {"several_sheets", {f.first, f.second}, kOneAtATime, kInitialCueSheetLabel,
-       kDrop | kCommandLine},
+       kDrop | kCommandLine | kSecondStart},
       {"not_a_cue_sheet", {f.image}, NotACueSheet(L"This File Is Not One", f.image),
-       kInitialCueSheetLabel, kDrop | kCommandLine},
+       kInitialCueSheetLabel, kDialog | kDrop | kCommandLine},
+      {"toc", {f.toc}, NotACueSheet(L"This File Is Not One", f.toc), kInitialCueSheetLabel,
+       kDialog | kDrop},
       {"folder", {f.folder}, NotACueSheet(L"This Is A Folder", f.folder), kInitialCueSheetLabel,
        kDrop | kCommandLine},
       {"missing", {f.missing},
@@ -186,6 +218,16 @@ void CueSheetRefused() {
        L"Its Last Track Is 98 And A CD Holds No More Than 99.\r\n\r\n"
        L"Nothing Was Added To The Cue Sheet.",
        f.full, kDialog | kDrop | kCommandLine},
+      {"negative_last_track", {f.negative},
+       L"This Cue Sheet's Last Track Number Is Below Zero, Which No CD Track Has.\r\n"
+       L"Its Last Track Is -4. Correct That Line First, Then Select It Again.\r\n\r\n"
+       L"Nothing Was Added To The Cue Sheet.",
+       f.negative, kDialog | kDrop},
+      {"utf16_without_byte_order_mark", {f.utf16},
+       L"This Cue Sheet Holds NUL Bytes, So It Is Not ANSI Text (It May Be Unicode Text).\r\n"
+       L"Save It As ANSI Text First, Then Select It Again.\r\n\r\n"
+       L"Nothing Was Added To The Cue Sheet.",
+       f.utf16, kDialog | kDrop},
   };
   for (const auto& row : rows) {
     ForEachWay(row.ways, row.name, [&](WayIn way) {
@@ -202,18 +244,48 @@ void CueSheetRefused() {
   Check(RemoveDirectoryW(f.folder.c_str()) != FALSE, "the folder is still an empty folder");
 }
 
+namespace {
+
+// A sheet that cannot be written, from the moment it is chosen: the edit shows a retry box
+// twice, then gives up with a critical box; the sheet keeps its bytes.
+void ExpectEditGivenUp(Varnite& app, const std::wstring& path) {
+  app.ExpectMessageBox(L"Err#: 70 - Permission denied", BoxIcon::None);
+  app.ExpectMessageBox(L"Err#: 70 - Permission denied", BoxIcon::None);
+  app.ExpectMessageBox(
+      L"The Cue Sheet Could Not Be Edited.\r\nErr#: 70 - Permission denied\r\n\r\n"
+      L"No Protection Tracks Were Added.",
+      BoxIcon::Stop);
+  app.WaitForNoDialog();
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  Check(ReadFileBytes(path) == kSheet, "the cue sheet is untouched");
+}
+
+// What Varnite answers Windows asking whether the session may end (a log-off).
+long AnswerToLogOff(Varnite& app) {
+  DWORD_PTR answer = 2;
+  Check(SendMessageTimeoutW(app.window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                            SMTO_ABORTIFHUNG, 5000, &answer) != 0,
+        "Varnite answers whether the session may end");
+  return static_cast<long>(answer);
+}
+
+}  // namespace
+
 // Input that arrives while an edit is under way. Each row: a name, the moments it is tried
-// at, how it is sent (given a second sheet it may name), and what must hold once the edit
-// has ended with its last box. At either moment the open dialog or box stays the only one,
-// and the edit goes on to add its three tracks to the chosen sheet, once.
-enum Moment : unsigned { kFileDialogOpen = 1, kTrackBoxOpen = 2 };
+// at, how it is sent (given a second sheet it may name), what must hold once the edit has
+// ended with its last box, and whether the window then closes by itself. At any moment the
+// open dialog or box stays the only one, and the edit goes on to its end: three tracks
+// added to the chosen sheet, once, or (at a retry box, the sheet read-only) given up.
+enum Moment : unsigned { kFileDialogOpen = 1, kTrackBoxOpen = 2, kRetryBoxOpen = 4 };
 
 void InputWhileBusy() {
   using Step = std::function<void(Varnite&, const std::wstring& other)>;
+  const Step nothing = [](Varnite&, const std::wstring&) {};
   const struct {
     const char* name;
     unsigned moments;
     Step send, afterEdit;
+    bool closes = false;
   } rows[] = {
       // Refused with the alert sound: it neither starts a second edit nor waits to start one
       // later. Once the edit is over, the same drop works.
@@ -224,14 +296,40 @@ void InputWhileBusy() {
          app.Drop({other});
          ExpectThreeTracksAdded(app, other);
        }},
+      // A second Varnite hands its sheet over and ends; the sheet is refused as a drop is.
+      {"second_start", kFileDialogOpen | kTrackBoxOpen,
+       [](Varnite&, const std::wstring& other) { StartAgain(Quoted({other})); },
+       [](Varnite& app, const std::wstring& other) {
+         Check(ReadFileBytes(other) == kSheet, "the second start's sheet is untouched");
+         Check(app.Running(), "the first Varnite goes on running");
+       }},
+      // Alt+F4, the taskbar, another program: kept until the edit is over, with all its boxes.
+      {"close", kRetryBoxOpen,
+       [](Varnite& app, const std::wstring&) { PostMessageW(app.window(), WM_CLOSE, 0, 0); },
+       nothing, true},
+      // A log-off is refused while the edit runs and allowed once it is over; the end of the
+      // session then closes Varnite at once.
+      {"log_off", kRetryBoxOpen,
+       [](Varnite& app, const std::wstring&) {
+         CheckEq(AnswerToLogOff(app), FALSE, "the answer to a log-off during the edit");
+       },
+       [](Varnite& app, const std::wstring&) {
+         CheckEq(AnswerToLogOff(app), TRUE, "the answer to a log-off after the edit");
+         PostMessageW(app.window(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+         Check(WaitForSingleObject(app.process(), 5000) == WAIT_OBJECT_0,
+               "Varnite ends with the session");
+       }},
   };
   for (const auto& row : rows) {
-    for (Moment moment : {kFileDialogOpen, kTrackBoxOpen}) {
+    for (Moment moment : {kFileDialogOpen, kTrackBoxOpen, kRetryBoxOpen}) {
       if (!(row.moments & moment)) continue;
-      const char* when = moment == kFileDialogOpen ? ".file_dialog_open" : ".track_box_open";
+      const char* when = moment == kFileDialogOpen ? ".file_dialog_open"
+                         : moment == kTrackBoxOpen ? ".track_box_open"
+                                                   : ".retry_box_open";
       Row(row.name + std::string(when), [&] {
         const std::wstring chosen = FreshSheet(kPlainFolder, kSheet, L"chosen.cue");
         const std::wstring other = FreshSheet(kUnicodeFolder, kSheet, L"other.cue");
+        if (moment == kRetryBoxOpen) SetFileAttributesW(chosen.c_str(), FILE_ATTRIBUTE_READONLY);
         Varnite app;
         app.Click(IDC_CMD_EDIT);
         const HWND dialog = app.WaitForFileDialog();
@@ -242,16 +340,25 @@ void InputWhileBusy() {
           Check(IsWindowVisible(dialog) != FALSE, "the file dialog stays open");
         }
         app.ChooseFile(chosen);
-        if (moment == kTrackBoxOpen) {
+        if (moment != kFileDialogOpen) {
           const HWND box = app.WaitForMessageBox().hwnd;
           row.send(app, other);
           app.Settle();
           CheckEq(app.MessageBoxesOpen(), 1, "message boxes after the input");
-          Check(IsWindowVisible(box) != FALSE, "the track box stays open");
+          Check(IsWindowVisible(box) != FALSE, "the box stays open");
         }
-        ExpectThreeTracksAdded(app, chosen);
-        app.Settle();
-        CheckEq(app.MessageBoxesOpen(), 0, "message boxes once the edit is over");
+        if (moment == kRetryBoxOpen) {
+          ExpectEditGivenUp(app, chosen);
+        } else {
+          ExpectThreeTracksAdded(app, chosen);
+        }
+        if (row.closes) {
+          Check(WaitForSingleObject(app.process(), 5000) == WAIT_OBJECT_0,
+                "Varnite closes by itself once the edit is over");
+        } else {
+          app.Settle();
+          CheckEq(app.MessageBoxesOpen(), 0, "message boxes once the edit is over");
+        }
         row.afterEdit(app, other);
       });
     }
@@ -277,17 +384,9 @@ void CueSheetReadOnly() {
   Varnite app;
   app.Click(IDC_CMD_EDIT);
   app.ChooseFile(path);
-  app.ExpectMessageBox(L"Err#: 70 - Permission denied", BoxIcon::None);
-  app.ExpectMessageBox(L"Err#: 70 - Permission denied", BoxIcon::None);
-  app.ExpectMessageBox(
-      L"The Cue Sheet Could Not Be Edited.\r\nErr#: 70 - Permission denied\r\n\r\n"
-      L"No Protection Tracks Were Added.",
-      BoxIcon::Stop);
-  app.WaitForNoDialog();
+  ExpectEditGivenUp(app, path);
   Check(app.Running(), "the program is still running");
   CheckEq(app.Text(IDC_LBL_CUESHEET), path, "the label is left as it was");
-  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  Check(ReadFileBytes(path) == kSheet, "the cue sheet is untouched");
 }
 
 }  // namespace varnite::ui

@@ -184,16 +184,52 @@ void CheckEq(long actual, long expected, const std::string& what) {
   }
 }
 
-Varnite::Varnite(const std::wstring& arguments, const std::wstring& folder,
-                 const std::wstring& program) {
+namespace {
+
+PROCESS_INFORMATION StartVarnite(const std::wstring& arguments, const std::wstring& folder,
+                                 const std::wstring& program) {
   const std::wstring exe = program.empty() ? ProgramFolder() + L"\\Varnite.exe" : program;
   STARTUPINFOW si{};
   si.cb = sizeof si;
   std::wstring command = L"\"" + exe + L"\"";
   if (!arguments.empty()) command += L" " + arguments;
+  PROCESS_INFORMATION process{};
   Check(CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                       folder.empty() ? nullptr : folder.c_str(), &si, &process_) != FALSE,
+                       folder.empty() ? nullptr : folder.c_str(), &si, &process) != FALSE,
         "Varnite.exe starts (error " + std::to_string(GetLastError()) + ")");
+  return process;
+}
+
+// A Varnite left running by a case that was cut short (a time-out ends the driver, not the
+// program) would take the next start as a second one: it is ended first.
+void EndLeftoverVarnite() {
+  HWND window = FindWindowW(VARNITE_WINDOW_CLASS, nullptr);
+  if (!window) return;
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessOf(window));
+  const bool ended = process && TerminateProcess(process, 1) &&
+                     WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
+  if (process) CloseHandle(process);
+  Check(ended, "a Varnite left running is ended");
+}
+
+}  // namespace
+
+void StartAgain(const std::wstring& arguments) {
+  PROCESS_INFORMATION second = StartVarnite(arguments, L"", L"");
+  const bool ended = WaitForSingleObject(second.hProcess, 20000) == WAIT_OBJECT_0;
+  DWORD code = 1;
+  GetExitCodeProcess(second.hProcess, &code);
+  if (!ended) TerminateProcess(second.hProcess, 1);
+  CloseHandle(second.hThread);
+  CloseHandle(second.hProcess);
+  Check(ended, "the second Varnite ends by itself");
+  CheckEq(static_cast<long>(code), 0, "the second Varnite's exit code");
+}
+
+Varnite::Varnite(const std::wstring& arguments, const std::wstring& folder,
+                 const std::wstring& program) {
+  EndLeftoverVarnite();
+  process_ = StartVarnite(arguments, folder, program);
   WaitUntil(
       [&] {
         auto windows = TopLevelWindows(process_.dwProcessId, VARNITE_WINDOW_CLASS);
@@ -559,6 +595,11 @@ const std::string kAppended =
 
 std::wstring FreshSheet(const std::wstring& folder, const std::string& bytes,
                         const std::wstring& name) {
+  // Every folder on the way, for a sheet more than one new folder deep.
+  for (std::size_t at = folder.find(L'\\', 3); at != std::wstring::npos;
+       at = folder.find(L'\\', at + 1)) {
+    CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
+  }
   CreateDirectoryW(folder.c_str(), nullptr);
   std::wstring path = folder + L"\\" + name;
   RemovePath(path);

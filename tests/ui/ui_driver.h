@@ -111,6 +111,10 @@ class Varnite {
   std::vector<COLORREF> coloursFound_;
 };
 
+// Starts Varnite.exe again with `arguments` while one runs, as "Open with" does, and waits
+// for this second process to end; fails unless it ends by itself with exit code 0.
+void StartAgain(const std::wstring& arguments);
+
 // Polls `condition` every 25 ms until it holds (true) or `ms` have passed (false).
 bool WaitUntil(const std::function<bool()>& condition, DWORD ms);
 

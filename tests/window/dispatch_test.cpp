@@ -8,29 +8,51 @@
 namespace varnite {
 namespace {
 
-// A handler's boxes pump messages, so a queued second click or a drop arrives while the
-// first handler is still running: it must be dropped, and taken again once it is done.
-TEST(Dispatcher, TakesNoCommandWhileOneRunsAndRecoversFromAFailure) {
-  Dispatcher dispatcher;
-  int helpRuns = 0;
-  std::vector<bool> takenMeanwhile;
-  dispatcher.Bind(Control::cmdHelp, [&] { ++helpRuns; });
-  dispatcher.Bind(Control::cmdCreate, [&] {
-    takenMeanwhile.push_back(dispatcher.Click(Control::cmdCreate));
-    takenMeanwhile.push_back(dispatcher.Click(Control::cmdHelp));
-    takenMeanwhile.push_back(dispatcher.Run([&] { ++helpRuns; }));
-  });
-  dispatcher.Bind(Control::cmdAbout, [] { throw std::runtime_error("handler failed"); });
+// A handler's boxes pump messages, so a queued second click, a drop or a close arrives
+// while the first handler is still running. A command is dropped, and taken again once
+// the first is done, even when the first failed; a close is kept and carried out when the
+// first ends, however it ends. With nothing running, a close is carried out at once.
+TEST(Dispatcher, WhatArrivesWhileACommandRunsIsDroppedOrKeptForItsEnd) {
+  const struct {
+    const char* name;
+    bool (*arrive)(Dispatcher&);
+    bool fails, endsAfter;
+  } rows[] = {
+      {"the same button", [](Dispatcher& d) { return d.Click(Control::cmdCreate); }, false, false},
+      {"another button", [](Dispatcher& d) { return d.Click(Control::cmdHelp); }, false, false},
+      {"a drop", [](Dispatcher& d) { return d.Run([] {}); }, false, false},
+      {"nothing; the command fails", [](Dispatcher&) { return false; }, true, false},
+      {"a close", [](Dispatcher& d) { return d.RequestClose(); }, false, true},
+      {"a close; the command fails", [](Dispatcher& d) { return d.RequestClose(); }, true, true},
+  };
+  for (const auto& row : rows) {
+    Dispatcher dispatcher;
+    int helpRuns = 0;
+    bool taken = true, endedMeanwhile = true;
+    dispatcher.Bind(Control::cmdHelp, [&] { ++helpRuns; });
+    dispatcher.Bind(Control::cmdCreate, [&] {
+      taken = row.arrive(dispatcher);
+      endedMeanwhile = dispatcher.Ended();
+      if (row.fails) throw std::runtime_error("handler failed");
+    });
 
-  EXPECT_TRUE(dispatcher.Click(Control::cmdCreate));
-  EXPECT_THAT(takenMeanwhile, ::testing::ElementsAre(false, false, false));
-  EXPECT_EQ(helpRuns, 0);
-  EXPECT_FALSE(dispatcher.Busy());
-
-  EXPECT_THROW(dispatcher.Click(Control::cmdAbout), std::runtime_error);
-  EXPECT_FALSE(dispatcher.Busy());
-  EXPECT_TRUE(dispatcher.Click(Control::cmdHelp));
-  EXPECT_EQ(helpRuns, 1);
+    if (row.fails) {
+      EXPECT_THROW(dispatcher.Click(Control::cmdCreate), std::runtime_error) << row.name;
+    } else {
+      EXPECT_TRUE(dispatcher.Click(Control::cmdCreate)) << row.name;
+    }
+    EXPECT_FALSE(taken) << row.name;
+    EXPECT_FALSE(endedMeanwhile) << row.name;
+    EXPECT_EQ(helpRuns, 0) << row.name;
+    EXPECT_FALSE(dispatcher.Busy()) << row.name;
+    EXPECT_EQ(dispatcher.Ended(), row.endsAfter) << row.name;
+    EXPECT_EQ(dispatcher.Click(Control::cmdHelp), !row.endsAfter) << row.name;
+    EXPECT_EQ(helpRuns, row.endsAfter ? 0 : 1) << row.name;
+  }
+  Dispatcher idle;
+  EXPECT_TRUE(idle.RequestClose());
+  EXPECT_TRUE(idle.Ended());
+  EXPECT_FALSE(idle.Run([] {}));
 }
 
 // With a report installed, an uncaught failure is reported while the failed command still
