@@ -72,8 +72,8 @@ BOOL WINAPI StandInSystemParametersInfoW(UINT action, UINT number, void* data, U
   return TRUE;
 }
 
-// Points the exe's import of `function` from user32.dll at `standIn`.
-void PatchUser32Import(const char* function, const void* standIn) {
+// Points every slot of the exe's import address tables that holds `real` at `standIn`.
+void PatchImports(const void* real, const void* standIn) {
   auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
   const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
       base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
@@ -81,15 +81,8 @@ void PatchUser32Import(const char* function, const void* standIn) {
       nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   for (auto* dll = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
        dll->Name; ++dll) {
-    if (lstrcmpiA(reinterpret_cast<const char*>(base + dll->Name), "user32.dll") != 0) continue;
-    auto* name = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
-    auto* address = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
-    for (; name->u1.AddressOfData; ++name, ++address) {
-      if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
-      const auto* byName =
-          reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
-      if (lstrcmpA(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
-      ULONG_PTR* slot = &address->u1.Function;
+    for (auto* slot = reinterpret_cast<ULONG_PTR*>(base + dll->FirstThunk); *slot; ++slot) {
+      if (*slot != reinterpret_cast<ULONG_PTR>(real)) continue;
       DWORD protection = 0;
       VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
       *slot = reinterpret_cast<ULONG_PTR>(standIn);
@@ -99,13 +92,12 @@ void PatchUser32Import(const char* function, const void* standIn) {
 }
 
 void SetHighContrast(HWND window, bool on) {
-  static bool patched = false;
+  // This DLL's own import of it holds the same address as Varnite's.
+  [[maybe_unused]] static const bool patched =
+      (PatchImports(reinterpret_cast<const void*>(&SystemParametersInfoW),
+                    reinterpret_cast<const void*>(&StandInSystemParametersInfoW)),
+       true);
   static COLORREF found[std::size(varnite::ui::kHighContrastElements)];
-  if (!patched) {
-    PatchUser32Import("SystemParametersInfoW",
-                      reinterpret_cast<const void*>(&StandInSystemParametersInfoW));
-    patched = true;
-  }
   const int count = static_cast<int>(std::size(found));
   if (on && !highContrast) {
     for (int i = 0; i < count; ++i) found[i] = GetSysColor(varnite::ui::kHighContrastElements[i]);
