@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "app/control_layout.h"
 #include "app/event_wiring.h"
 #include "app/hand_over.h"
 #include "app/shell_paths.h"
@@ -16,6 +17,9 @@ namespace {
 
 // Posted to the window once it is shown, to open the paths of the command line.
 constexpr UINT kOpenStartPaths = WM_APP + 1;
+// WM_DPICHANGED, which Windows 8.1 and later send when the window moves to a display of
+// another DPI (the headers define it only for those versions).
+constexpr UINT kDpiChanged = 0x02E0;
 
 int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;
@@ -105,11 +109,6 @@ Win32MainWindow::Win32MainWindow(HINSTANCE instance, FileSystem& files)
 }
 
 Win32MainWindow::~Win32MainWindow() {
-  if (pictureDc_) {
-    SelectObject(pictureDc_, pictureDcBitmap_);
-    DeleteDC(pictureDc_);
-  }
-  if (picture_) DeleteObject(picture_);
   if (helpFont_) DeleteObject(helpFont_);
   if (uiFont_) DeleteObject(uiFont_);
 }
@@ -128,25 +127,21 @@ bool Win32MainWindow::Create(int showCommand) {
   if (!RegisterClassExW(&wc)) return false;
 
   // The layout is in twips, so it follows the display's DPI as the fonts do; the program
-  // declares itself DPI-aware, so Windows does not stretch it a second time.
-  HDC screen = GetDC(nullptr);
-  dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
-  dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  const int clientWidth = TwipsToPixels(kClientWidthTwips, dpiX_);
-  const int clientHeight = TwipsToPixels(kClientHeightTwips, dpiY_);
-  CreatePicture(clientWidth, clientHeight);
-  uiFont_ = CreateUiFont(dpiY_);
-  helpFont_ = CreateHelpFont(dpiY_);
+  // declares itself DPI-aware, per display where Windows can, so Windows does not stretch
+  // it a second time. It is made at the system's DPI, then laid out at the DPI of the
+  // display it is on.
+  dpi_ = WindowDpi(nullptr);
 
   // A fixed single border: a caption, the system menu and minimize, but no sizing.
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT frame = {0, 0, clientWidth, clientHeight};
+  RECT frame = {0, 0, TwipsToPixels(kClientWidthTwips, dpi_),
+                TwipsToPixels(kClientHeightTwips, dpi_)};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
   hwnd_ = CreateWindowExW(0, VARNITE_WINDOW_CLASS, Utf8ToWide(kWindowCaption).c_str(), style,
                           CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                           frame.bottom - frame.top, nullptr, nullptr, instance_, this);
   if (!hwnd_) return false;
+  ApplyDpi(WindowDpi(hwnd_), nullptr);
   AcceptDroppedFiles(hwnd_);
   ShowWindow(hwnd_, showCommand);
   UpdateWindow(hwnd_);
@@ -211,10 +206,35 @@ LRESULT Win32MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
       if (HIWORD(wParam) == BN_CLICKED && lParam != 0) OnCommand(LOWORD(wParam));
       return 0;
     case WM_ERASEBKGND:
-      PaintPicture(reinterpret_cast<HDC>(wParam));
-      return 1;
-    case WM_PRINTCLIENT:
-      PaintPicture(reinterpret_cast<HDC>(wParam));
+      return 1;  // WM_PAINT paints every pixel
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(hwnd_, &paint);
+      backdrop_.Paint(dc, paint.rcPaint);
+      EndPaint(hwnd_, &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT: {
+      // A themed button has its corners painted by asking the window to paint into the
+      // button's own DC, its origin moved to the window's: a copy in logical coordinates
+      // lands right there.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      RECT area;
+      if (GetClipBox(dc, &area) == ERROR) GetClientRect(hwnd_, &area);
+      backdrop_.Paint(dc, area);
+      return 0;
+    }
+    case kDpiChanged:
+      ApplyDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    case WM_SYSCOLORCHANGE:
+      // The common controls learn of it only from their parent.
+      for (HWND control : controls_) SendMessageW(control, WM_SYSCOLORCHANGE, wParam, lParam);
+      RebuildBackdrop();
+      return 0;
+    case WM_SETTINGCHANGE:
+      // High Contrast may have been switched on or off.
+      if (HighContrastOn() != backdrop_.HighContrast()) RebuildBackdrop();
       return 0;
     case WM_CTLCOLORSTATIC:
       return reinterpret_cast<LRESULT>(
@@ -264,9 +284,18 @@ LRESULT Win32MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
 }
 
 bool Win32MainWindow::CreateControls() {
-  HFONT uiFont = uiFont_ ? uiFont_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   for (Control control : CreationOrder()) {
     const ControlRow& row = RowOf(control);
+    if (row.accessibleName) {
+      // A screen reader names a control that has no name of its own after the label just
+      // before it in the Z-order, even a hidden one: this one shows nothing and takes no
+      // place in the tab order.
+      if (!CreateWindowExW(0, L"STATIC", Utf8ToWide(row.accessibleName).c_str(),
+                           WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, hwnd_, nullptr,
+                           instance_, nullptr)) {
+        return false;
+      }
+    }
     const wchar_t* cls = L"BUTTON";
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (row.visibleAtStart ? WS_VISIBLE : 0);
     DWORD exStyle = 0;
@@ -288,16 +317,12 @@ bool Win32MainWindow::CreateControls() {
         exStyle = WS_EX_CLIENTEDGE;
         break;
     }
-    const PixelRect rect = ToPixels(row.twips, dpiX_, dpiY_);
+    const PixelRect rect = ToPixels(row.twips, dpi_, dpi_);
     HWND hwnd = CreateWindowExW(exStyle, cls, Utf8ToWide(row.initialText).c_str(), style,
                                 rect.left, rect.top, rect.width, rect.height, hwnd_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
                                 instance_, nullptr);
     if (!hwnd) return false;
-    SendMessageW(hwnd, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(control == Control::txtHelp && helpFont_ ? helpFont_
-                                                                                   : uiFont),
-                 FALSE);
     if ((row.kind == ControlKind::Panel || row.kind == ControlKind::ScrollingPanel) &&
         !SetWindowSubclass(hwnd, PanelProc, 0, 0)) {
       return false;
@@ -355,62 +380,52 @@ void Win32MainWindow::ShowWorking(bool working) {
   SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(cursor)));
 }
 
-// The picture keeps its size in twips, 15 to a pixel: at 96 DPI it is drawn pixel for
-// pixel as it is stored, at any other it is scaled once, smoothly, here. Whatever strip of
-// the client area it does not cover takes the colour of its top-right corner, the
-// darkest end of its gradient.
-void Win32MainWindow::CreatePicture(int width, int height) {
-  auto source = static_cast<HBITMAP>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, 0));
-  if (!source) return;
-  BITMAP info{};
-  GetObjectW(source, sizeof info, &info);
-  HDC screen = GetDC(nullptr);
-  HDC sourceDc = CreateCompatibleDC(screen);
-  HGDIOBJ sourceDcBitmap = SelectObject(sourceDc, source);
-  pictureDc_ = CreateCompatibleDC(screen);
-  picture_ = CreateCompatibleBitmap(screen, width, height);
-  ReleaseDC(nullptr, screen);
-  if (!pictureDc_ || !picture_) {
-    if (pictureDc_) DeleteDC(pictureDc_);
-    if (picture_) DeleteObject(picture_);
-    pictureDc_ = nullptr;
-    picture_ = nullptr;
-  } else {
-    pictureDcBitmap_ = SelectObject(pictureDc_, picture_);
-    HBRUSH edge = CreateSolidBrush(GetPixel(sourceDc, info.bmWidth - 1, 0));
-    RECT all = {0, 0, width, height};
-    FillRect(pictureDc_, &all, edge);
-    DeleteObject(edge);
-    const int scaledWidth = TwipsToPixels(info.bmWidth * kPictureTwipsPerPixel, dpiX_);
-    const int scaledHeight = TwipsToPixels(info.bmHeight * kPictureTwipsPerPixel, dpiY_);
-    if (scaledWidth == info.bmWidth && scaledHeight == info.bmHeight) {
-      BitBlt(pictureDc_, 0, 0, info.bmWidth, info.bmHeight, sourceDc, 0, 0, SRCCOPY);
-    } else {
-      SetStretchBltMode(pictureDc_, HALFTONE);
-      SetBrushOrgEx(pictureDc_, 0, 0, nullptr);  // as HALFTONE requires
-      StretchBlt(pictureDc_, 0, 0, scaledWidth, scaledHeight, sourceDc, 0, 0, info.bmWidth,
-                 info.bmHeight, SRCCOPY);
-    }
+void Win32MainWindow::ApplyDpi(int dpi, const RECT* suggested) {
+  dpi_ = dpi;
+  HFONT oldUiFont = uiFont_, oldHelpFont = helpFont_;
+  uiFont_ = CreateUiFont(dpi_);
+  helpFont_ = CreateHelpFont(dpi_);
+  HFONT uiFont = uiFont_ ? uiFont_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  for (const ControlRow& row : kControlTable) {
+    HWND control = Handle(row.control);
+    SendMessageW(control, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(row.control == Control::txtHelp && helpFont_ ? helpFont_
+                                                                                       : uiFont),
+                 FALSE);
+    LayOutControl(control, row, dpi_);
   }
-  SelectObject(sourceDc, sourceDcBitmap);
-  DeleteDC(sourceDc);
-  DeleteObject(source);
+  if (oldUiFont) DeleteObject(oldUiFont);
+  if (oldHelpFont) DeleteObject(oldHelpFont);
+  if (suggested) {
+    SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  FitClientArea();
+  RebuildBackdrop();
 }
 
-// Copies the picture in client coordinates. A themed button has its corners painted by
-// asking the window to paint into the button's own DC, its origin moved to the window's;
-// a copy in logical coordinates lands right there, where a brush origin, which is in
-// device units, would not.
-void Win32MainWindow::PaintPicture(HDC dc) {
-  RECT area;
-  if (GetClipBox(dc, &area) == ERROR) GetClientRect(hwnd_, &area);
-  if (pictureDc_) {
-    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, pictureDc_,
-           area.left, area.top, SRCCOPY);
-  } else {
-    FillRect(dc, &area, GetSysColorBrush(COLOR_3DFACE));
+// Windows scales the whole window for a new DPI, frame and all, so its suggestion may
+// miss the client area's size by a pixel or two; the frame's size at the new DPI is known
+// once the window has moved. The top-left corner stays where Windows put it.
+void Win32MainWindow::FitClientArea() {
+  if (IsIconic(hwnd_)) return;  // a minimized window has no client area to measure
+  RECT window, client;
+  GetWindowRect(hwnd_, &window);
+  GetClientRect(hwnd_, &client);
+  const int width = window.right - window.left, height = window.bottom - window.top;
+  const int fitWidth = width - client.right + TwipsToPixels(kClientWidthTwips, dpi_);
+  const int fitHeight = height - client.bottom + TwipsToPixels(kClientHeightTwips, dpi_);
+  if (fitWidth != width || fitHeight != height) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, fitWidth, fitHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+}
+
+void Win32MainWindow::RebuildBackdrop() {
+  backdrop_.Rebuild(instance_, TwipsToPixels(kClientWidthTwips, dpi_),
+                    TwipsToPixels(kClientHeightTwips, dpi_), dpi_);
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 HBRUSH Win32MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
@@ -420,18 +435,14 @@ HBRUSH Win32MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
     return GetSysColorBrush(COLOR_WINDOW);
   }
-  // A label paints the slice of the picture it lies on, then its letters without a
-  // background: transparent to the eye, and a changed text never leaves old letters.
-  SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+  // A label fills its background with the slice of the backdrop it lies on, then draws
+  // its letters over it: transparent to the eye, and a changed text never leaves old
+  // letters.
+  SetTextColor(dc, backdrop_.TextColour());
   SetBkMode(dc, TRANSPARENT);
-  if (pictureDc_) {
-    RECT place;
-    GetWindowRect(control, &place);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&place), 2);
-    BitBlt(dc, 0, 0, place.right - place.left, place.bottom - place.top, pictureDc_, place.left,
-           place.top, SRCCOPY);
-  }
-  return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+  POINT origin = {0, 0};
+  MapWindowPoints(control, hwnd_, &origin, 1);
+  return backdrop_.BrushFor(dc, origin);
 }
 
 HWND Win32MainWindow::Handle(Control control) const {
@@ -444,11 +455,25 @@ std::string Win32MainWindow::Caption(Control control) const {
 
 void Win32MainWindow::SetCaption(Control control, const std::string& text) {
   SetWindowTextW(Handle(control), Utf8ToWide(text).c_str());
+  // A label's width follows its text where the DPI leaves it short of room.
+  const ControlRow& row = RowOf(control);
+  if (row.kind == ControlKind::Label) LayOutControl(Handle(control), row, dpi_);
   UpdateWindow(Handle(control));
 }
 
 void Win32MainWindow::SetPanelVisible(Control panel, bool visible) {
-  ShowWindow(Handle(panel), visible ? SW_SHOW : SW_HIDE);
+  // The labels lie under the panels, and while either is shown they are hidden too: a
+  // label grown past the panels' edge at a high DPI would show beside them. The panel
+  // shows before the labels go and hides after they are back, so neither flickers.
+  const Control other = panel == Control::txtAbout ? Control::txtHelp : Control::txtAbout;
+  const bool otherShown = (GetWindowLongW(Handle(other), GWL_STYLE) & WS_VISIBLE) != 0;
+  if (visible) ShowWindow(Handle(panel), SW_SHOW);
+  for (const ControlRow& row : kControlTable) {
+    if (row.kind == ControlKind::Label) {
+      ShowWindow(Handle(row.control), visible || otherShown ? SW_HIDE : SW_SHOW);
+    }
+  }
+  if (!visible) ShowWindow(Handle(panel), SW_HIDE);
 }
 
 bool Win32MainWindow::ShowOpenDialog() {

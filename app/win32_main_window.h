@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/backdrop.h"
 #include "fileio/file_system.h"
 #include "window/control_table.h"
 #include "window/dispatch.h"
@@ -61,8 +62,13 @@ class Win32MainWindow final : public MainWindow {
   void Take(const std::function<void()>& wayIn);
   // The wait cursor while a command works on files, the arrow while it waits for the user.
   void ShowWorking(bool working);
-  void CreatePicture(int width, int height);
-  void PaintPicture(HDC dc);
+  // Lays the window out at `dpi`: its fonts, every control, its client area and what is
+  // painted behind the controls; moved first to `suggested`, where Windows gives one.
+  void ApplyDpi(int dpi, const RECT* suggested);
+  void FitClientArea();
+  // Draws the backdrop anew (after a DPI, system colour or High Contrast change) and
+  // repaints the whole window from it.
+  void RebuildBackdrop();
   HBRUSH OnCtlColorStatic(HDC dc, HWND control);
   HWND Handle(Control control) const;
 
@@ -72,13 +78,10 @@ class Win32MainWindow final : public MainWindow {
   HWND controls_[kControlCount] = {};
   HWND lastFocus_ = nullptr;
   bool created_ = false;  // WM_CREATE made every control
-  int dpiX_ = 96;
-  int dpiY_ = 96;
-  // The background picture scaled once to the client area, kept selected in a memory DC
-  // that every paint copies from.
-  HDC pictureDc_ = nullptr;
-  HBITMAP picture_ = nullptr;
-  HGDIOBJ pictureDcBitmap_ = nullptr;
+  // The DPI the window is laid out at: that of the display it is on.
+  int dpi_ = kDesignDpi;
+  // What every paint copies from.
+  Backdrop backdrop_;
   HFONT uiFont_ = nullptr;
   HFONT helpFont_ = nullptr;
   std::wstring chosenPath_;

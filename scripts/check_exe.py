@@ -26,7 +26,11 @@ NOT_ON_XP = {"GetTickCount64", "InitializeCriticalSectionEx", "InitOnceExecuteOn
              "CreateSymbolicLinkW", "GetFinalPathNameByHandleW", "FlsAlloc", "FlsGetValue",
              "FlsSetValue", "FlsFree", "GetSystemTimePreciseAsFileTime", "LocaleNameToLCID",
              "CompareStringEx", "GetLocaleInfoEx", "TaskDialogIndirect", "TaskDialog",
-             "SetThreadStackGuarantee", "GetDpiForWindow", "SetProcessDPIAware",
+             "SetThreadStackGuarantee", "SetProcessDPIAware",
+             # Per-monitor DPI: Windows 8.1 and 10.
+             "GetDpiForWindow", "GetDpiForSystem", "GetDpiForMonitor", "AdjustWindowRectExForDpi",
+             "GetSystemMetricsForDpi", "SystemParametersInfoForDpi", "EnableNonClientDpiScaling",
+             "SetThreadDpiAwarenessContext", "SetProcessDpiAwarenessContext",
              # Looked up at run time where they exist (XP SP1 added SetDllDirectoryW).
              "SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory",
              "SetDllDirectoryW", "SetDllDirectoryA",
@@ -36,11 +40,14 @@ LOAD_LIBRARY_SEARCH_SYSTEM32 = 0x0800
 # SHELL32 serves drops and the command line only, with functions every Windows has had
 # since long before XP.
 SHELL32_FUNCTIONS = {"DragAcceptFiles", "DragQueryFileW", "DragFinish", "CommandLineToArgvW"}
-# Looked up by name at run time (Vista and Windows 7 have them, XP has not): so that an
-# elevated Varnite still takes drops from a non-elevated Explorer, and says why it keeps
-# the session from ending while a command runs.
-LOOKED_UP = [b"ChangeWindowMessageFilterEx\0", b"ChangeWindowMessageFilter\0",
-             b"ShutdownBlockReasonCreate\0", b"ShutdownBlockReasonDestroy\0"]
+# Looked up by name at run time, as XP lacks them: what they are for, and their names.
+LOOKED_UP = [
+    ("the message filter for drops from a non-elevated Explorer (Vista, 7)",
+     [b"ChangeWindowMessageFilterEx\0", b"ChangeWindowMessageFilter\0"]),
+    ("the reason for holding up a log-off while a command runs (Vista)",
+     [b"ShutdownBlockReasonCreate\0", b"ShutdownBlockReasonDestroy\0"]),
+    ("the DPI of the display the window is on (Windows 10)", [b"GetDpiForWindow\0"]),
+]
 # The background picture: 326 x 217; solid blue to column 71, then an even fall to near
 # black at column 306. Rows 40 to 199 lie between the banner and the footer: pure gradient.
 PICTURE_SIZE = (326, 217)
@@ -215,10 +222,10 @@ def main(argv):
           "SHELL32 only for drops and the command line: " + ", ".join(sorted(shell32)))
     with open(exe, "rb") as f:
         data = f.read()
-    missing = [name.decode().rstrip("\0") for name in LOOKED_UP if name not in data]
-    check(not missing, "the message filter for drops from a non-elevated Explorer and the"
-          " reason for holding up a log-off are looked up at run time"
-          + (": no " + ", ".join(missing) if missing else ""))
+    for purpose, names in LOOKED_UP:
+        missing = [name.decode().rstrip("\0") for name in names if name not in data]
+        check(not missing, purpose + " is looked up at run time"
+              + (": no " + ", ".join(missing) if missing else ""))
 
     record = resource(exe, 16)
     [(root_key, fixed, _, children)] = list(version_blocks(record))[:1]
@@ -253,8 +260,13 @@ def main(argv):
     manifest = resource(exe, 24, 1).decode("utf-8", "replace")
     check('level="requireAdministrator"' in manifest,
           "the manifest asks for administrator rights (the root of C: needs them)")
-    check(re.search(r"<dpiAware\b[^>]*>\s*true\s*</dpiAware>", manifest) is not None,
-          "the manifest declares the program DPI-aware (it scales its window itself)")
+    check(re.search(r"<dpiAware\b[^>]*>\s*true/pm\s*</dpiAware>", manifest) is not None,
+          "the manifest declares the program DPI-aware, per monitor on Windows 8.1 and later"
+          " (it scales its window itself)")
+    awareness = re.search(r"<dpiAwareness\b[^>]*>([^<]*)</dpiAwareness>", manifest)
+    check(awareness is not None and [v.strip() for v in awareness.group(1).split(",")]
+          == ["PerMonitorV2", "PerMonitor"],
+          "the manifest asks Windows 10 for per-monitor V2 DPI awareness, else per-monitor")
     check(re.search(r'<longPathAware\s+xmlns="http://schemas\.microsoft\.com/SMI/2016/WindowsSettings"'
                     r'\s*>\s*true\s*</longPathAware>', manifest) is not None,
           "the manifest declares the program long-path aware (cue sheets 260 characters deep)")

@@ -28,9 +28,9 @@ const ControlRow kControlTable[kControlCount] = {
     {Control::lblAbout, IDC_LBL_ABOUT, "lblAbout", ControlKind::Label,
      "Its Polite To Read The About Bit Yer Know !", {1680, 2160, 3135, 255}, true, 6},
     {Control::txtAbout, IDC_TXT_ABOUT, "txtAbout", ControlKind::Panel, kAboutText,
-     {1680, 720, 3135, 1815}, false, 9},
+     {1680, 720, 3135, 1815}, false, 9, "About Varnite"},
     {Control::txtHelp, IDC_TXT_HELP, "txtHelp", ControlKind::ScrollingPanel, kHelpText,
-     {1680, 720, 3135, 1815}, false, 8},
+     {1680, 720, 3135, 1815}, false, 8, "Help"},
 };
 
 const ControlRow& RowOf(Control control) {
@@ -87,6 +87,14 @@ int FontPixelHeight(int hundredthsOfPoint, int dpi) {
 PixelRect ToPixels(const TwipsRect& rect, int dpiX, int dpiY) {
   return {TwipsToPixels(rect.left, dpiX), TwipsToPixels(rect.top, dpiY),
           TwipsToPixels(rect.width, dpiX), TwipsToPixels(rect.height, dpiY)};
+}
+
+PixelRect LabelRect(const ControlRow& row, int dpi, int textWidth) {
+  PixelRect rect = ToPixels(row.twips, dpi, dpi);
+  if (dpi == kDesignDpi || textWidth <= rect.width) return rect;
+  const int room = TwipsToPixels(kClientWidthTwips, dpi) - rect.left;
+  rect.width = std::max(rect.width, std::min(textWidth, room));
+  return rect;
 }
 
 }  // namespace varnite

@@ -17,6 +17,9 @@ inline constexpr int kClientWidthTwips = 4905;
 inline constexpr int kClientHeightTwips = 3240;
 // The background picture is laid out at 15 twips a pixel, its size at 96 DPI.
 inline constexpr int kPictureTwipsPerPixel = 15;
+// The DPI at which every twips figure of the table is a whole number of pixels: there the
+// window is exactly as designed, pixel for pixel.
+inline constexpr int kDesignDpi = 1440 / kPictureTwipsPerPixel;
 
 // Font sizes in hundredths of a point: the default user-interface font, which the buttons
 // and labels use, and the help panel's font.
@@ -46,6 +49,9 @@ struct ControlRow {
   TwipsRect twips;
   bool visibleAtStart;
   int tabPosition;
+  // What a screen reader calls a control whose own text does not say what it is (a
+  // panel, whose text is its content); nullptr where the control's text names it.
+  const char* accessibleName = nullptr;
 };
 
 inline constexpr int kControlCount = 10;
@@ -70,6 +76,11 @@ std::vector<Control> CreationOrder();
 // twips x dpi / 1440, rounded to the nearest pixel (halves away from zero).
 int TwipsToPixels(int twips, int dpi);
 PixelRect ToPixels(const TwipsRect& rect, int dpiX, int dpiY);
+// A label's rectangle at `dpi` while it shows a text `textWidth` pixels wide: its table
+// rectangle, scaled. Where the text needs more room than that at this DPI, the label grows
+// to the right (it is transparent, so nothing else changes), up to the client area's
+// right edge. At kDesignDpi it is always the table's rectangle.
+PixelRect LabelRect(const ControlRow& row, int dpi, int textWidth);
 // The em height in pixels of a font of `hundredthsOfPoint` at `dpi`, rounded likewise.
 int FontPixelHeight(int hundredthsOfPoint, int dpi);
 

@@ -36,14 +36,16 @@ void Flip(MainWindow& window, const Toggle& toggle) {
 void cmdAbout_Click(MainWindow& window) { Flip(window, kAbout); }
 void cmdHelp_Click(MainWindow& window) { Flip(window, kHelp); }
 
+// Every line fits the panel's width on its own, so the seven show without a scroll bar at
+// any DPI from 96 to 192.
 const char kAboutText[] =
-    "Varnite - CDrom Copy Protection Utility\r\n"
-    "Written By J. Quenmore For Quenmore Software\r\n"
-    "Made With Care In C++ As A 100% 32-Bit Program\r\n"
+    "Varnite By Quenmore Software\r\n"
+    "Written By J. Quenmore\r\n"
+    "A 100% 32-Bit Program In C++\r\n"
     "              \r\n"
-    "If You Find It Useful, Or Find A Bug, Please\r\n"
-    "E-Mail Your Findings To The Author Through\r\n"
-    "The Website At www.quenmore.example\r\n";
+    "Found A Bug Or A Use For It?\r\n"
+    "E-Mail The Author Your Findings\r\n"
+    "Through www.quenmore.example\r\n";
 
 const char kHelpText[] =
     "VARNITE CD PROTECTION UTILITY\r\n"

@@ -35,4 +35,21 @@ constexpr wchar_t kSettleMessage[] = L"VarniteTestSettle";
 constexpr wchar_t kSettledEvent[] = L"VarniteTestSettled";
 constexpr char kSettleHookName[] = "VarniteSettleHook";
 
+// The same hook brings Varnite what Wine never sends it. Asked with the first message
+// (wParam the new DPI, lParam the window's DPI now), it sends the window WM_DPICHANGED with
+// the suggested rectangle in Varnite's own memory: the client area scaled to the new DPI
+// plus the frame, which Wine keeps at one size. Asked with the second (wParam 1 or 0), it
+// makes Varnite find High Contrast on or off: it points Varnite's import of
+// SystemParametersInfoW at a stand-in that says so, sets a High Contrast Black palette
+// with SetSysColors (or puts back the colours it found), and sends WM_SETTINGCHANGE.
+constexpr wchar_t kDpiRequestMessage[] = L"VarniteTestDpiRequest";
+constexpr wchar_t kHighContrastRequestMessage[] = L"VarniteTestHighContrastRequest";
+// The system colours the stand-in palette sets, and High Contrast Black's values for them.
+constexpr COLORREF kHighContrastWindow = RGB(0, 0, 0), kHighContrastText = RGB(255, 255, 255);
+constexpr int kHighContrastElements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT,
+                                         COLOR_HIGHLIGHTTEXT, COLOR_BTNFACE, COLOR_BTNTEXT};
+constexpr COLORREF kHighContrastBlack[] = {kHighContrastWindow, kHighContrastText,
+                                           RGB(26, 235, 255),   RGB(0, 0, 0),
+                                           RGB(0, 0, 0),        RGB(255, 255, 255)};
+
 }  // namespace varnite::ui

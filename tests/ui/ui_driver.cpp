@@ -1,5 +1,6 @@
 #include "tests/ui/ui_driver.h"
 
+#include <oleacc.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -250,6 +251,12 @@ Varnite::~Varnite() {
     CloseHandle(process_.hThread);
     CloseHandle(process_.hProcess);
   }
+  // SetSysColors keeps its colours for the wineserver's life, so the next case's Varnite
+  // would start with them.
+  if (!coloursFound_.empty()) {
+    SetSysColors(static_cast<int>(coloursFound_.size()), kHighContrastElements,
+                 coloursFound_.data());
+  }
 }
 
 bool Varnite::Running() const {
@@ -398,22 +405,36 @@ void Varnite::Drop(const std::vector<std::wstring>& paths) {
   UnmapViewOfFile(view);
 
   HANDLE posted = CreateEventW(nullptr, TRUE, FALSE, kDropPostedEvent);
+  if (posted) AskHook(kDropRequestMessage, 0, 0);
+  const bool done = posted && WaitForSingleObject(posted, 5000) == WAIT_OBJECT_0;
+  if (posted) CloseHandle(posted);
+  CloseHandle(block);
+  Check(done, "the drop is posted inside Varnite");
+  Settle();
+}
+
+void Varnite::ChangeDpi(int dpi, int fromDpi) {
+  AskHook(kDpiRequestMessage, static_cast<WPARAM>(dpi), fromDpi);
+}
+
+void Varnite::SetHighContrast(bool on) {
+  if (coloursFound_.empty()) {
+    for (int element : kHighContrastElements) coloursFound_.push_back(GetSysColor(element));
+  }
+  AskHook(kHighContrastRequestMessage, on ? 1 : 0, 0);
+}
+
+void Varnite::AskHook(const wchar_t* request, WPARAM wParam, LPARAM lParam) {
   HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, HookProc(kDropHookName), HookDll(),
                                  process_.dwThreadId);
+  Check(hook != nullptr, "the hook is set on Varnite's thread");
   // Sent, not posted, so the hook sees it; any message loop of Varnite's, a box's or the
   // file dialog's included, takes it.
   DWORD_PTR ignored = 0;
-  if (hook && posted) {
-    SendMessageTimeoutW(window_, RegisterWindowMessageW(kDropRequestMessage), 0, 0,
-                        SMTO_ABORTIFHUNG, 10000, &ignored);
-  }
-  const bool done = posted && WaitForSingleObject(posted, 5000) == WAIT_OBJECT_0;
-  if (hook) UnhookWindowsHookEx(hook);
-  if (posted) CloseHandle(posted);
-  CloseHandle(block);
-  Check(hook != nullptr, "the drop hook is set on Varnite's thread");
-  Check(done, "the drop is posted inside Varnite");
-  Settle();
+  const bool answered = SendMessageTimeoutW(window_, RegisterWindowMessageW(request), wParam,
+                                            lParam, SMTO_ABORTIFHUNG, 10000, &ignored) != 0;
+  UnhookWindowsHookEx(hook);
+  Check(answered, "Varnite answers " + Narrow(request));
 }
 
 void Varnite::Settle() {
@@ -497,6 +518,30 @@ int DisplayDpi() {
     CheckEq(dpiX, std::atol(expected), "the display's DPI (VARNITE_UI_DPI)");
   }
   return dpiX;
+}
+
+int OtherDpi(int dpi) { return dpi == 144 ? 96 : 144; }
+
+std::wstring AccessibleName(HWND control) {
+  static const bool com = SUCCEEDED(CoInitialize(nullptr));
+  Check(com, "COM starts in the driver");
+  // __uuidof: MinGW-w64's liboleacc.a holds no IID_IAccessible of its own to link to.
+  IAccessible* object = nullptr;
+  const HRESULT found =
+      AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                 __uuidof(IAccessible), reinterpret_cast<void**>(&object));
+  Check(SUCCEEDED(found) && object != nullptr,
+        "a screen reader's view of control " + std::to_string(GetDlgCtrlID(control)));
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  const bool named = SUCCEEDED(object->get_accName(self, &name)) && name != nullptr;
+  object->Release();
+  const std::wstring result = named ? std::wstring(name, SysStringLen(name)) : L"";
+  SysFreeString(name);
+  return result;
 }
 
 std::string ReadFileBytes(const std::wstring& path) {

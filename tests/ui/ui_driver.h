@@ -80,6 +80,14 @@ class Varnite {
   // loop or a box's: a queued click or a drop has then been handled or refused.
   void Settle();
 
+  // What Windows does on a real desktop and Wine never does, brought about inside Varnite
+  // by the hook (drop_hook.h); each returns once Varnite has handled it. WM_DPICHANGED to
+  // `dpi` from `fromDpi`, as when the window is dragged to another display; and High
+  // Contrast on or off, with a High Contrast Black palette while it is on (the colours
+  // found before are put back when this object goes, whatever happened).
+  void ChangeDpi(int dpi, int fromDpi);
+  void SetHighContrast(bool on);
+
   // How many dialogs (message boxes and file dialogs) of the program are open now.
   int DialogCount() const;
 
@@ -95,8 +103,12 @@ class Varnite {
  private:
   HWND FindDialog(bool fileDialog) const;
   Pixels CaptureClientAreaOnce() const;
+  // Sends Varnite's window the registered message `request` with the hook set on its
+  // thread, so that the hook handles it there.
+  void AskHook(const wchar_t* request, WPARAM wParam, LPARAM lParam);
   PROCESS_INFORMATION process_{};
   HWND window_ = nullptr;
+  std::vector<COLORREF> coloursFound_;
 };
 
 // Starts Varnite.exe again with `arguments` while one runs, as "Open with" does, and waits
@@ -130,6 +142,11 @@ bool PathExists(const std::wstring& path);
 // sees the same. Fails if VARNITE_UI_DPI is set and differs, so a run meant for another
 // DPI never passes at 96.
 int DisplayDpi();
+// The DPI a case moves the window to from `dpi` (and back), as WM_DPICHANGED does when it
+// is dragged to another display: 144 (150%), or 96 from 144.
+int OtherDpi(int dpi);
+// The name a screen reader gives `control`: its MSAA name, asked from this process.
+std::wstring AccessibleName(HWND control);
 void RemovePath(const std::wstring& path);  // a file, or an empty folder
 std::wstring Wide(const char* utf8);
 

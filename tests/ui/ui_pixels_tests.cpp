@@ -1,18 +1,68 @@
-// End-to-end cases of what the window shows at the display's DPI: the texts fit their
-// controls, and the picture covers the client area. Also the README's pictures.
+// End-to-end cases of what the window shows at the display's DPI, at another it is moved
+// to and back, and under High Contrast: the texts fit their controls, and the picture, or
+// the system's colours, cover the client area. Also the README's pictures.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "resources/resource.h"
+#include "tests/ui/drop_hook.h"
 #include "tests/ui/ui_driver.h"
 #include "window/control_table.h"
 
 namespace varnite::ui {
 namespace {
+
+// The states a case checks the window's pixels in, each reached from the one before: as
+// it starts at the display's DPI, moved by WM_DPICHANGED to a display of another DPI and
+// back, and with High Contrast switched on and off again.
+struct WindowState {
+  std::string name;
+  std::function<void(Varnite&)> reach;
+  int dpi;
+  bool highContrast;
+};
+
+// Starts Varnite and runs `check` as one row for each state in turn.
+void ForEachWindowState(bool highContrastToo,
+                        const std::function<void(Varnite&, const WindowState&)>& check) {
+  const int dpi = DisplayDpi();
+  const int other = OtherDpi(dpi);
+  std::vector<WindowState> states = {
+      {"at_start", [](Varnite&) {}, dpi, false},
+      {"moved_to_" + std::to_string(other) + "_dpi",
+       [=](Varnite& app) { app.ChangeDpi(other, dpi); }, other, false},
+      {"moved_back", [=](Varnite& app) { app.ChangeDpi(dpi, other); }, dpi, false},
+  };
+  if (highContrastToo) {
+    states.push_back({"high_contrast_on", [](Varnite& app) { app.SetHighContrast(true); }, dpi,
+                      true});
+    states.push_back({"high_contrast_off", [](Varnite& app) { app.SetHighContrast(false); },
+                      dpi, false});
+  }
+  Varnite app;
+  for (const WindowState& state : states) {
+    Row(state.name, [&] {
+      state.reach(app);
+      check(app, state);
+    });
+  }
+}
+
+// Where the window's controls of `kind` are now (a label may be wider than the table has it).
+std::vector<PixelRect> PlacesOf(Varnite& app, ControlKind kind) {
+  std::vector<PixelRect> places;
+  for (const ControlRow& row : kControlTable) {
+    if (row.kind != kind) continue;
+    const RECT rc = app.ClientRectOf(row.id);
+    places.push_back({rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top});
+  }
+  return places;
+}
 
 // A font of the same face as the default user-interface font, `hundredthsOfPoint` high at
 // `dpi`: the font the program's buttons and labels are drawn in.
@@ -160,14 +210,15 @@ int SavePicture(const char* path, const char* panel) {
   return 0;
 }
 
-// Each label's and button's text fits its control at this DPI as well as it does at 96:
-// its width in the control's font, against the control's width, grows by no more than a
+namespace {
+
+// Each label's and button's text fits its control at `dpi` as well as it does at 96: its
+// width in the control's font, against the control's width, grows by no more than a
 // rounding's worth. The font is the user-interface font at its 8 points; the letters on
 // the screen are checked against the same text drawn here in that font, so a control
-// drawn in another font or size fails.
-void TextsFitTheirControls() {
-  const int dpi = DisplayDpi();
-  Varnite app;
+// drawn in another font or size fails. A label shows all of its text, or as much as the
+// window has room for: never less than the same label widened to the window's edge.
+void CheckTextsFit(Varnite& app, int dpi) {
   const Varnite::Pixels pixels = app.CaptureClientArea();
   HDC dc = GetDC(nullptr);
   HFONT here = UiFont(kUiFontSize, dpi), at96 = UiFont(kUiFontSize, 96);
@@ -204,14 +255,15 @@ void TextsFitTheirControls() {
     }
 
     // The initial text's letters on the screen: white over the picture in a label, from its
-    // left edge and cut at its right; dark on the face of a button, centred, clear of the
-    // edges where the focus rectangle and the frame are drawn.
+    // left edge on (looked for up to the window's edge); dark on the face of a button,
+    // centred, clear of the edges where the focus rectangle and the frame are drawn.
     const Ink expected = InkOf(here, Wide(control.initialText));
     Ink seen;
     const bool label = control.kind == ControlKind::Label;
     const int margin = label ? 0 : 6 * dpi / 96;
+    const int right = label ? pixels.width : r.right() - margin;
     for (int y = r.top + margin; y < r.bottom() - margin; ++y) {
-      for (int x = r.left + margin; x < r.right() - margin; ++x) {
+      for (int x = r.left + margin; x < right; ++x) {
         const COLORREF c = pixels.at(x, y);
         const bool ink = label ? FromGradient(c, x, dpi).most > 40
                                : GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 110;
@@ -224,11 +276,12 @@ void TextsFitTheirControls() {
                              std::to_string(seen.left) + " to " + std::to_string(seen.right) +
                              "; the text in the user-interface font spans " +
                              std::to_string(expected.right - expected.left + 1) + " pixels";
-    if (label && expected.right < r.width - 1) {
-      Check(std::abs(seen.left - expected.left) <= 1 && std::abs(seen.right - expected.right) <= 1,
-            what + " from " + std::to_string(expected.left));
-    } else if (label) {
-      Check(seen.right >= r.width - 8, what + ", cut at the label's edge");
+    if (label) {
+      const int shown = std::min(expected.right, pixels.width - r.left - 1);
+      Check(std::abs(seen.left - expected.left) <= 1 && seen.right >= shown - 1 &&
+                seen.right <= expected.right + 1,
+            what + " from " + std::to_string(expected.left) + "; the window has room up to " +
+                std::to_string(pixels.width - r.left - 1));
     } else {
       Check(std::abs((seen.right - seen.left) - (expected.right - expected.left)) <= 1, what);
     }
@@ -240,25 +293,26 @@ void TextsFitTheirControls() {
   Check(fits, "every text fits its control as well as at 96 DPI");
 }
 
+}  // namespace
+
+void TextsFitTheirControls() {
+  ForEachWindowState(false, [](Varnite& app, const WindowState& state) {
+    CheckTextsFit(app, state.dpi);
+  });
+}
+
+namespace {
+
 // The picture covers the whole client area, scaled to the DPI: every pixel that no button
 // or label covers shows the gradient at its place in the scaled picture, away from the
 // banner's and the footer's lettering; and each label shows its own slice of the scaled
 // picture behind its letters.
-void PictureCoversTheClientArea() {
-  const int dpi = DisplayDpi();
-  Varnite app;
-  const Varnite::Pixels pixels = app.CaptureClientArea();
-  CheckEq(pixels.width, TwipsToPixels(kClientWidthTwips, dpi), "client width");
-  CheckEq(pixels.height, TwipsToPixels(kClientHeightTwips, dpi), "client height");
+void CheckPicture(const Varnite::Pixels& pixels, int dpi, const std::vector<PixelRect>& buttons,
+                  const std::vector<PixelRect>& labels) {
   auto scaled = [dpi](int px96) { return TwipsToPixels(px96 * 15, dpi); };
   // The lettering's boxes in the picture at 96 DPI, with a pixel or two of shadow and blur.
   const PixelRect banner = {scaled(8), scaled(13), scaled(308), scaled(29)};
   const PixelRect footer = {scaled(158), scaled(198), scaled(153), scaled(13)};
-  std::vector<PixelRect> buttons, labels;
-  for (const ControlRow& row : kControlTable) {
-    if (row.kind == ControlKind::Button) buttons.push_back(ToPixels(row.twips, dpi, dpi));
-    if (row.kind == ControlKind::Label) labels.push_back(ToPixels(row.twips, dpi, dpi));
-  }
   int checked = 0;
   for (int y = 0; y < pixels.height; ++y) {
     for (int x = 0; x < pixels.width; ++x) {
@@ -298,6 +352,56 @@ void PictureCoversTheClientArea() {
               " shows the picture behind its letters (" + std::to_string(background) + " of " +
               std::to_string(total) + " pixels)");
   }
+}
+
+// Under High Contrast no part of the picture is left: outside the buttons every pixel is
+// the window colour, or the window text colour blended into it (the palette is black and
+// white, so any blend is a grey, and the picture has none); and each label's letters stand
+// out, in the text colour over a background of the window colour.
+void CheckSystemColours(const Varnite::Pixels& pixels, const std::vector<PixelRect>& buttons,
+                        const std::vector<PixelRect>& labels) {
+  for (int y = 0; y < pixels.height; ++y) {
+    for (int x = 0; x < pixels.width; ++x) {
+      bool covered = false;
+      for (const PixelRect& r : buttons) covered = covered || Inside(r, x, y, 1);
+      const COLORREF c = pixels.at(x, y);
+      if (!covered && (GetRValue(c) != GetGValue(c) || GetGValue(c) != GetBValue(c))) {
+        Check(false, "client pixel " + std::to_string(x) + "," + std::to_string(y) + " is " +
+                         std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) +
+                         "," + std::to_string(GetBValue(c)) + ", not of the High Contrast palette");
+      }
+    }
+  }
+  for (const PixelRect& r : labels) {
+    int letters = 0, background = 0;
+    for (int y = r.top; y < r.bottom(); ++y) {
+      for (int x = r.left; x < r.right(); ++x) {
+        letters += pixels.at(x, y) == kHighContrastText ? 1 : 0;
+        background += pixels.at(x, y) == kHighContrastWindow ? 1 : 0;
+      }
+    }
+    Check(letters > r.height && background * 2 > r.width * r.height,
+          "the label at " + std::to_string(r.left) + "," + std::to_string(r.top) + " has " +
+              std::to_string(letters) + " pixels of text colour over " +
+              std::to_string(background) + " of the window colour");
+  }
+}
+
+}  // namespace
+
+void PictureCoversTheClientArea() {
+  ForEachWindowState(true, [](Varnite& app, const WindowState& state) {
+    const Varnite::Pixels pixels = app.CaptureClientArea();
+    CheckEq(pixels.width, TwipsToPixels(kClientWidthTwips, state.dpi), "client width");
+    CheckEq(pixels.height, TwipsToPixels(kClientHeightTwips, state.dpi), "client height");
+    const auto buttons = PlacesOf(app, ControlKind::Button);
+    const auto labels = PlacesOf(app, ControlKind::Label);
+    if (state.highContrast) {
+      CheckSystemColours(pixels, buttons, labels);
+    } else {
+      CheckPicture(pixels, state.dpi, buttons, labels);
+    }
+  });
 }
 
 }  // namespace varnite::ui

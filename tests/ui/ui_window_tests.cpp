@@ -34,11 +34,12 @@ struct Toggle {
   const wchar_t* hidden;
   const wchar_t* shown;
   const wchar_t* reply;
+  bool everyLineShows;  // or the panel scrolls
 };
 const Toggle kAbout{IDC_CMD_ABOUT, IDC_TXT_ABOUT, IDC_LBL_ABOUT, L"About Varnite", L"Hide About",
-                    L"Thankyou, You Are Very Kind"};
+                    L"Thankyou, You Are Very Kind", true};
 const Toggle kHelp{IDC_CMD_HELP, IDC_TXT_HELP, IDC_LBL_HELP, L"Help Please", L"Hide Help",
-                   L"See Its Easy Huh ?"};
+                   L"See Its Easy Huh ?", false};
 
 // The control a user sees at the middle of `id`: the topmost visible child there.
 HWND SeenAt(Varnite& app, int id) {
@@ -48,17 +49,73 @@ HWND SeenAt(Varnite& app, int id) {
 }
 
 
+// The panel's last line of text lies wholly inside its client area, under the first.
+void CheckEveryLineShows(Varnite& app, int id) {
+  HWND panel = app.Control(id);
+  auto ask = [panel](UINT message, WPARAM wParam) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(panel, message, wParam, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    return answer;
+  };
+  auto top = [&](DWORD_PTR index) {
+    return static_cast<short>(HIWORD(ask(EM_POSFROMCHAR, index)));
+  };
+  const std::size_t length = app.Text(panel).size();
+  const int lineHeight = top(ask(EM_LINEINDEX, 1)) - top(0);
+  const int lastLineBottom = top(length - 3) + lineHeight;  // its last letter, before CR LF
+  RECT client;
+  GetClientRect(panel, &client);
+  CheckEq(static_cast<long>(ask(EM_GETFIRSTVISIBLELINE, 0)), 0, "the panel's first line shown");
+  Check(lastLineBottom <= client.bottom,
+        "the panel's last line ends at " + std::to_string(lastLineBottom) + ", the panel at " +
+            std::to_string(client.bottom));
+}
+
 void CheckShown(Varnite& app, const Toggle& t) {
   WaitForCaption(app, t.button, t.shown);
   Check(app.Visible(t.panel), "the panel is shown");
   CheckEq(app.Text(t.label), t.reply, "the label holds the reply underneath");
   for (const ControlRow& row : kControlTable) {
     if (row.kind == ControlKind::Label) {
-      Check(SeenAt(app, row.id) == app.Control(t.panel) || SeenAt(app, row.id) != app.Control(row.id),
+      // Hidden, or wholly under the panel: a label grown for its text shows nothing beside it.
+      const RECT label = app.ClientRectOf(row.id), panel = app.ClientRectOf(t.panel);
+      const HWND seen = SeenAt(app, row.id);
+      Check((seen == app.Control(t.panel) || seen != app.Control(row.id)) &&
+                (!app.Visible(row.id) || (label.left >= panel.left && label.right <= panel.right)),
             std::string("a shown panel covers ") + row.name);
     } else if (row.kind == ControlKind::Button) {
       Check(SeenAt(app, row.id) == app.Control(row.id), std::string("no panel covers ") + row.name);
     }
+    // A screen reader names what it can reach: a button or label by its text, a panel by
+    // the name the table gives it.
+    if (app.Visible(row.id)) {
+      CheckEq(AccessibleName(app.Control(row.id)),
+              row.accessibleName ? Wide(row.accessibleName) : app.Text(row.id),
+              std::string("the name a screen reader gives ") + row.name);
+    }
+  }
+  if (t.everyLineShows) CheckEveryLineShows(app, t.panel);
+}
+
+// The client area and every control as the table has them at `dpi`; a label may be wider
+// for its text, up to the window's edge, but not at 96 DPI.
+void CheckLayout(Varnite& app, int dpi, const std::string& when) {
+  RECT client;
+  GetClientRect(app.window(), &client);
+  CheckEq(client.right, TwipsToPixels(kClientWidthTwips, dpi), "client width " + when);
+  CheckEq(client.bottom, TwipsToPixels(kClientHeightTwips, dpi), "client height " + when);
+  for (const ControlRow& row : kControlTable) {
+    const std::string name = std::string(row.name) + " " + when;
+    const PixelRect expected = ToPixels(row.twips, dpi, dpi);
+    const PixelRect widest =
+        row.kind == ControlKind::Label ? LabelRect(row, dpi, client.right) : expected;
+    const RECT rc = app.ClientRectOf(row.id);
+    CheckEq(rc.left, expected.left, name + " left");
+    CheckEq(rc.top, expected.top, name + " top");
+    CheckEq(rc.bottom, expected.bottom(), name + " bottom");
+    Check(rc.right >= expected.right() && rc.right <= widest.right(),
+          name + " right: " + std::to_string(rc.right) + ", expected " +
+              std::to_string(expected.right()) + " to " + std::to_string(widest.right()));
   }
 }
 
@@ -86,15 +143,13 @@ void PanelToggles(const Toggle& t, const Toggle& other) {
 // The window at start, as the control table describes it, at the display's DPI: the
 // client area and every control scaled from twips, each control's class, text and
 // visibility, the focus on the first control in tab order and the tab cycle through the
-// shown controls that take the focus.
+// shown controls that take the focus. Moved to a display of another DPI and back, it is
+// laid out each time as it would start there.
 void StartUpState() {
   const int dpi = DisplayDpi();
   Varnite app;
   CheckEq(app.Text(app.window()), Wide(kWindowCaption), "window caption");
-  RECT client;
-  GetClientRect(app.window(), &client);
-  CheckEq(client.right, TwipsToPixels(kClientWidthTwips, dpi), "client width");
-  CheckEq(client.bottom, TwipsToPixels(kClientHeightTwips, dpi), "client height");
+  CheckLayout(app, dpi, "at start");
   LONG style = GetWindowLongW(app.window(), GWL_STYLE);
   Check(!(style & WS_THICKFRAME), "the border does not resize");
   Check(!(style & WS_MAXIMIZEBOX), "no maximize button");
@@ -106,12 +161,6 @@ void StartUpState() {
     Check(_wcsicmp(ClassOf(hwnd).c_str(), ClassFor(row.kind)) == 0,
           name + " is a " + Narrow(ClassFor(row.kind)));
     CheckEq(app.Text(hwnd), Wide(row.initialText), name + " text");
-    const PixelRect expected = ToPixels(row.twips, dpi, dpi);
-    RECT rc = app.ClientRectOf(row.id);
-    CheckEq(rc.left, expected.left, name + " left");
-    CheckEq(rc.top, expected.top, name + " top");
-    CheckEq(rc.right, expected.right(), name + " right");
-    CheckEq(rc.bottom, expected.bottom(), name + " bottom");
     Check(app.Visible(row.id) == row.visibleAtStart,
           name + (row.visibleAtStart ? " is shown" : " is hidden"));
     const bool scrolls = (GetWindowLongW(hwnd, GWL_STYLE) & WS_VSCROLL) != 0;
@@ -133,6 +182,11 @@ void StartUpState() {
     app.PressKey(VK_TAB);
     CheckFocusOn(app, cycle[i], "after tab");
   }
+
+  app.ChangeDpi(OtherDpi(dpi), dpi);
+  CheckLayout(app, OtherDpi(dpi), "moved to " + std::to_string(OtherDpi(dpi)) + " DPI");
+  app.ChangeDpi(dpi, OtherDpi(dpi));
+  CheckLayout(app, dpi, "moved back to " + std::to_string(dpi) + " DPI");
 }
 
 void AboutToggle() { PanelToggles(kAbout, kHelp); }

@@ -13,7 +13,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-constexpr int kDpis[] = {96, 120, 144};
+constexpr int kDpis[] = {96, 120, 144, 168, 192};
 
 TEST(ControlTable, DescribesEveryControlOnceUnderItsOwnIdAndName) {
   std::set<int> ids;
@@ -100,27 +100,33 @@ bool Overlap(const PixelRect& a, const PixelRect& b) {
 }
 
 // What the layout promises must survive the rounding at every DPI: each panel covers all
-// four labels and no button, every control lies inside the client area, clear of the
-// picture's banner (rows 0 to 47 at 96 DPI) and footer (from row 170), and no two buttons
-// or labels overlap.
+// four labels as the table has them and no button; every control, a label grown as wide as
+// it may, lies inside the client area, clear of the picture's banner (rows 0 to 47 at 96
+// DPI) and footer (from row 170); and no two buttons or labels overlap.
 TEST(ControlTable, LayoutHoldsAtEveryDpi) {
   for (int dpi : kDpis) {
     const PixelRect client = {0, 0, TwipsToPixels(kClientWidthTwips, dpi),
                               TwipsToPixels(kClientHeightTwips, dpi)};
     const int firstRow = TwipsToPixels(720, dpi), lastRowEnd = TwipsToPixels(2535, dpi);
+    // A label as wide as it may grow, for the longest text.
+    auto widest = [dpi](const ControlRow& row) {
+      return row.kind == ControlKind::Label ? LabelRect(row, dpi, 1 << 20)
+                                            : ToPixels(row.twips, dpi, dpi);
+    };
     for (const ControlRow& row : kControlTable) {
-      const PixelRect rect = ToPixels(row.twips, dpi, dpi);
+      const PixelRect rect = widest(row);
       EXPECT_TRUE(Contains(client, rect)) << row.name << " at " << dpi;
       EXPECT_GE(rect.top, firstRow) << row.name << " at " << dpi;
       EXPECT_LE(rect.bottom(), lastRowEnd) << row.name << " at " << dpi;
       for (const ControlRow& other : kControlTable) {
         if (&other == &row) continue;
-        const PixelRect otherRect = ToPixels(other.twips, dpi, dpi);
+        const PixelRect otherRect = widest(other);
+        const PixelRect otherAsDesigned = ToPixels(other.twips, dpi, dpi);
         const bool panel = row.kind == ControlKind::Panel || row.kind == ControlKind::ScrollingPanel;
         const bool otherPanel =
             other.kind == ControlKind::Panel || other.kind == ControlKind::ScrollingPanel;
         if (panel && other.kind == ControlKind::Label) {
-          EXPECT_TRUE(Contains(rect, otherRect)) << row.name << " covers " << other.name;
+          EXPECT_TRUE(Contains(rect, otherAsDesigned)) << row.name << " covers " << other.name;
         } else if (panel && other.kind == ControlKind::Button) {
           EXPECT_FALSE(Overlap(rect, otherRect)) << row.name << " clear of " << other.name;
         } else if (!panel && !otherPanel) {
@@ -128,6 +134,31 @@ TEST(ControlTable, LayoutHoldsAtEveryDpi) {
         }
       }
     }
+  }
+}
+
+// A label grows to the right only where its text needs more room at this DPI, up to the
+// window's edge; at 96 DPI it keeps its rectangle whatever the text.
+TEST(ControlTable, LabelGrowsOnlyWhereItsTextNeedsTheRoom) {
+  const struct {
+    Control label;
+    int dpi, textWidth, width;
+  } rows[] = {
+      {Control::lblCreate, 96, 230, 201},     // cut at its edge, as it always was
+      {Control::lblCreate, 144, 302, 302},    // fits its scaled rectangle
+      {Control::lblCreate, 144, 303, 303},    // one pixel more
+      {Control::lblCreate, 144, 900, 323},    // the window's edge, 491 - 168
+      {Control::lblAbout, 192, 420, 420},     // wider than the panels
+      {Control::lblCueSheet, 168, 360, 360},  // 351.75 rounds to 352
+      {Control::lblHelp, 192, 0, 402},
+  };
+  for (const auto& row : rows) {
+    PixelRect expected = ToPixels(RowOf(row.label).twips, row.dpi, row.dpi);
+    expected.width = row.width;
+    const PixelRect got = LabelRect(RowOf(row.label), row.dpi, row.textWidth);
+    EXPECT_EQ(std::make_tuple(got.left, got.top, got.width, got.height),
+              std::make_tuple(expected.left, expected.top, expected.width, expected.height))
+        << RowOf(row.label).name << " at " << row.dpi << " for " << row.textWidth;
   }
 }
 
