@@ -70,24 +70,39 @@ TEST(Scaling, RoundsToTheNearestPixelAtAnyDpi) {
   }
 }
 
-// At 96 DPI, 15 twips to a pixel, every control keeps the pixel rectangle it always had.
-TEST(ControlTable, At96DpiEveryControlHasItsPixelRectangle) {
+// Every control's rectangle in twips, exact (a twip or two off would round away at 96 DPI
+// and show only at higher ones), its pixels at 96 DPI, 15 twips to a pixel, where it keeps
+// the rectangle it always had, and its place in the tab order.
+TEST(ControlTable, EveryControlHasItsRectangleAndTabPosition) {
   const struct {
     Control control;
+    TwipsRect twips;
     PixelRect pixels;
+    int tab;
   } rows[] = {
-      {Control::cmdCreate, {8, 48, 89, 25}},     {Control::lblCreate, {112, 48, 201, 17}},
-      {Control::cmdEdit, {8, 80, 89, 25}},       {Control::lblCueSheet, {112, 80, 201, 17}},
-      {Control::cmdHelp, {8, 112, 89, 25}},      {Control::lblHelp, {112, 112, 201, 17}},
-      {Control::cmdAbout, {8, 144, 89, 25}},     {Control::lblAbout, {112, 144, 209, 17}},
-      {Control::txtAbout, {112, 48, 209, 121}},  {Control::txtHelp, {112, 48, 209, 121}},
+      {Control::cmdCreate, {120, 720, 1335, 375}, {8, 48, 89, 25}, 0},
+      {Control::lblCreate, {1680, 720, 3015, 255}, {112, 48, 201, 17}, 1},
+      {Control::cmdEdit, {120, 1200, 1335, 375}, {8, 80, 89, 25}, 7},
+      {Control::lblCueSheet, {1680, 1200, 3015, 255}, {112, 80, 201, 17}, 2},
+      {Control::cmdHelp, {120, 1680, 1335, 375}, {8, 112, 89, 25}, 3},
+      {Control::lblHelp, {1680, 1680, 3015, 255}, {112, 112, 201, 17}, 5},
+      {Control::cmdAbout, {120, 2160, 1335, 375}, {8, 144, 89, 25}, 4},
+      {Control::lblAbout, {1680, 2160, 3135, 255}, {112, 144, 209, 17}, 6},
+      {Control::txtAbout, {1680, 720, 3135, 1815}, {112, 48, 209, 121}, 9},
+      {Control::txtHelp, {1680, 720, 3135, 1815}, {112, 48, 209, 121}, 8},
   };
   for (const auto& row : rows) {
-    const PixelRect got = ToPixels(RowOf(row.control).twips, 96, 96);
+    const ControlRow& table = RowOf(row.control);
+    const PixelRect got = ToPixels(table.twips, 96, 96);
+    EXPECT_EQ(std::make_tuple(table.twips.left, table.twips.top, table.twips.width,
+                              table.twips.height, table.tabPosition),
+              std::make_tuple(row.twips.left, row.twips.top, row.twips.width, row.twips.height,
+                              row.tab))
+        << table.name;
     EXPECT_EQ(std::make_tuple(got.left, got.top, got.width, got.height),
               std::make_tuple(row.pixels.left, row.pixels.top, row.pixels.width,
                               row.pixels.height))
-        << RowOf(row.control).name;
+        << table.name;
   }
 }
 
