@@ -29,6 +29,7 @@ TEST(ExtendedLengthPath, PrefixesFullPathsOfMaxPathOrMoreOnceNormalised) {
       {"already prefixed", L"\\\\?\\C:\\x\\..\\" + Name(300), L"\\\\?\\C:\\x\\..\\" + Name(300)},
       {"a device path", L"\\\\.\\" + Name(300), L"\\\\.\\" + Name(300)},
       {"relative", Name(300) + L"\\a.cue", Name(300) + L"\\a.cue"},
+      {"relative, from a one-letter folder", L"a\\b\\" + Name(300), L"a\\b\\" + Name(300)},
       {"relative to a drive's current folder", L"C:" + Name(300), L"C:" + Name(300)},
   };
   for (const auto& row : rows) {
