@@ -1,5 +1,7 @@
 #include "app/control_layout.h"
 
+#include "app/system_function.h"
+
 #include <string>
 
 namespace varnite {
@@ -33,8 +35,7 @@ int LabelTextWidth(HWND label) {
 int WindowDpi(HWND window) {
   using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
   static const auto getDpiForWindow =
-      reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void (*)()>(
-          GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+      SystemFunction<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow");
   if (window && getDpiForWindow) {
     if (const UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
   }

@@ -1,18 +1,14 @@
 #include "app/dll_search.h"
 
+#include "app/system_function.h"
+
 namespace varnite {
 
 DllSearchApi FindDllSearchApi() {
   DllSearchApi api;
-  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-  if (!kernel32) return api;
-  // GetProcAddress gives a generic function pointer; these are the calls' real types
-  // (going through void (*)() tells the compiler the cast is meant).
-  using AnyFunction = void (*)();
-  api.setDefaultDllDirectories = reinterpret_cast<BOOL(WINAPI*)(DWORD)>(
-      reinterpret_cast<AnyFunction>(GetProcAddress(kernel32, "SetDefaultDllDirectories")));
-  api.setDllDirectory = reinterpret_cast<BOOL(WINAPI*)(LPCWSTR)>(
-      reinterpret_cast<AnyFunction>(GetProcAddress(kernel32, "SetDllDirectoryW")));
+  api.setDefaultDllDirectories =
+      SystemFunction<BOOL(WINAPI*)(DWORD)>(L"kernel32.dll", "SetDefaultDllDirectories");
+  api.setDllDirectory = SystemFunction<BOOL(WINAPI*)(LPCWSTR)>(L"kernel32.dll", "SetDllDirectoryW");
   return api;
 }
 

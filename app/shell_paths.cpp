@@ -1,5 +1,7 @@
 #include "app/shell_paths.h"
 
+#include "app/system_function.h"
+
 #include "fileio/utf.h"
 
 namespace varnite {
@@ -11,13 +13,6 @@ using ChangeWindowMessageFilterFn = BOOL(WINAPI*)(UINT, DWORD);
 constexpr DWORD kMsgFltAllow = 1;  // MSGFLT_ALLOW, for the window alone (Windows 7)
 constexpr DWORD kMsgFltAdd = 1;    // MSGFLT_ADD, for the whole process (Vista)
 constexpr UINT kWmCopyGlobalData = 0x0049;
-
-template <typename Function>
-Function Lookup(HMODULE module, const char* name) {
-  // Through a plain function pointer type, which any function pointer may be cast to.
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
 
 // Fills a buffer through a Win32 call that returns the length it wrote, or the size it
 // needs when the buffer is too small, or 0 on failure; grows the buffer until the text
@@ -62,11 +57,10 @@ void AcceptDroppedFiles(HWND window) {
   // Varnite runs elevated, and from Vista on Windows keeps a non-elevated Explorer's
   // messages away from an elevated window unless the window lets them through; a drop
   // takes these three. Windows XP has no such filter, and no such functions.
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  if (!user32) return;
-  auto filterWindow =
-      Lookup<ChangeWindowMessageFilterExFn>(user32, "ChangeWindowMessageFilterEx");
-  auto filterProcess = Lookup<ChangeWindowMessageFilterFn>(user32, "ChangeWindowMessageFilter");
+  auto filterWindow = SystemFunction<ChangeWindowMessageFilterExFn>(
+      L"user32.dll", "ChangeWindowMessageFilterEx");
+  auto filterProcess =
+      SystemFunction<ChangeWindowMessageFilterFn>(L"user32.dll", "ChangeWindowMessageFilter");
   for (UINT message : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA),
                        kWmCopyGlobalData}) {
     if (filterWindow && filterWindow(window, message, kMsgFltAllow, nullptr)) continue;

@@ -9,6 +9,7 @@
 #include "app/event_wiring.h"
 #include "app/hand_over.h"
 #include "app/shell_paths.h"
+#include "app/system_function.h"
 #include "fileio/utf.h"
 #include "resources/resource.h"
 
@@ -82,13 +83,10 @@ struct ShutdownBlock {
 const ShutdownBlock& FindShutdownBlock() {
   static const ShutdownBlock block = [] {
     ShutdownBlock found;
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    if (!user32) return found;
-    using AnyFunction = void (*)();  // what GetProcAddress gives, cast to the real types
-    found.create = reinterpret_cast<BOOL(WINAPI*)(HWND, LPCWSTR)>(
-        reinterpret_cast<AnyFunction>(GetProcAddress(user32, "ShutdownBlockReasonCreate")));
-    found.destroy = reinterpret_cast<BOOL(WINAPI*)(HWND)>(
-        reinterpret_cast<AnyFunction>(GetProcAddress(user32, "ShutdownBlockReasonDestroy")));
+    found.create = SystemFunction<BOOL(WINAPI*)(HWND, LPCWSTR)>(L"user32.dll",
+                                                                "ShutdownBlockReasonCreate");
+    found.destroy =
+        SystemFunction<BOOL(WINAPI*)(HWND)>(L"user32.dll", "ShutdownBlockReasonDestroy");
     return found;
   }();
   return block;
