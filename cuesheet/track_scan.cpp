@@ -10,7 +10,7 @@
 namespace varnite {
 namespace {
 
-constexpr std::size_t kBlockSize = 256 * 1024;
+constexpr std::size_t kBlockSize = std::size_t{256} * 1024;
 
 // Blanks skipped before a field and around a track number. A tab counts as a blank:
 // many cue sheets indent with tabs.

@@ -63,6 +63,7 @@ std::vector<Control> CreationOrder() {
     return a->tabPosition < b->tabPosition;
   });
   std::vector<Control> order;
+  order.reserve(rows.size());
   for (const ControlRow* row : rows) order.push_back(row->control);
   return order;
 }
