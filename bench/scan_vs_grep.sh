@@ -7,7 +7,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 size=${1:-200}
 bench=build/native/bench/scan_bench
-[ -x "$bench" ] || { cmake --preset native >/dev/null && cmake --build --preset native --target scan_bench >/dev/null; }
+[ -x "$bench" ] || {
+  cmake --preset native >/dev/null &&
+    cmake --build --preset native --target scan_bench >/dev/null
+}
 file=$(mktemp --suffix=.cue)
 trap 'rm -f "$file"' EXIT
 
@@ -18,7 +21,10 @@ awk -v limit=$((size * 1000000)) 'BEGIN {
     disc = "FILE \"Disc " n ".bin\" BINARY\r\n"
     printf "%s", disc; bytes += length(disc)
     for (t = 1; t <= 99 && bytes < limit; t++) {
-      block = sprintf("  TRACK %02d AUDIO\r\n    TITLE \"Song %d, Part %d\"\r\n    PERFORMER \"Some Band\"\r\n    INDEX 00 %02d:%02d:00\r\n    INDEX 01 %02d:%02d:02\r\n", t, t, n, t % 60, t % 60, t % 60, t % 60)
+      block = sprintf("  TRACK %02d AUDIO\r\n    TITLE \"Song %d, Part %d\"\r\n", t, t, n) \
+              "    PERFORMER \"Some Band\"\r\n" \
+              sprintf("    INDEX 00 %02d:%02d:00\r\n    INDEX 01 %02d:%02d:02\r\n",
+                      t % 60, t % 60, t % 60, t % 60)
       printf "%s", block; bytes += length(block)
     }
     n++

@@ -67,7 +67,8 @@ class Layout:
         self.sections = []
         table = optional + optional_size
         for i in range(sections):
-            name, vsize, va, raw_size, raw_offset = struct.unpack_from("<8sIIII", data, table + 40 * i)
+            name, vsize, va, raw_size, raw_offset = struct.unpack_from("<8sIIII", data,
+                                                                       table + 40 * i)
             self.sections.append((name.rstrip(b"\0").decode("ascii", "replace"), va, vsize,
                                   raw_offset, raw_size))
         # Where DependentLoadFlags lies in IMAGE_LOAD_CONFIG_DIRECTORY32 / 64.
@@ -131,7 +132,8 @@ def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("exe")
     parser.add_argument("map")
-    parser.add_argument("--flags", type=lambda text: int(text, 0), default=LOAD_LIBRARY_SEARCH_SYSTEM32)
+    parser.add_argument("--flags", type=lambda text: int(text, 0),
+                        default=LOAD_LIBRARY_SEARCH_SYSTEM32)
     args = parser.parse_args(argv)
     try:
         with open(args.exe, "rb") as f:

@@ -3,8 +3,8 @@
 
     sign_exe.py sign UNSIGNED SIGNED [--name NAME] [--url URL]
         signs with the key in VARNITE_SIGN_PKCS12 (a .p12/.pfx file) and its password in
-        VARNITE_SIGN_PASSWORD, dated SOURCE_DATE_EPOCH (when set); with VARNITE_TSA_URL also set, adds
-        an RFC 3161 timestamp from that server. Then checks the result: the signature
+        VARNITE_SIGN_PASSWORD, dated SOURCE_DATE_EPOCH (when set); with VARNITE_TSA_URL also
+        set, adds an RFC 3161 timestamp from that server. Then checks the result: the signature
         verifies against the CA certificates in the .p12 (or the system's, when it holds
         none), and without its signature the file is UNSIGNED byte for byte.
     sign_exe.py verify FILE [--ca PEM] [--tsa-ca PEM]
@@ -123,7 +123,8 @@ def main(argv):
             pkcs12 = os.environ.get("VARNITE_SIGN_PKCS12", "")
             password = os.environ.get("VARNITE_SIGN_PASSWORD")
             if not pkcs12 or password is None:
-                raise SigningError("signing needs both VARNITE_SIGN_PKCS12 and VARNITE_SIGN_PASSWORD")
+                raise SigningError(
+                    "signing needs both VARNITE_SIGN_PKCS12 and VARNITE_SIGN_PASSWORD")
             sign(args.unsigned, args.signed, pkcs12, password,
                  os.environ.get("SOURCE_DATE_EPOCH") or None,
                  os.environ.get("VARNITE_TSA_URL") or None, args.name, args.url)
