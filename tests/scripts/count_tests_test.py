@@ -31,7 +31,8 @@ def gtest(*cases):
                  "skipped": '<skipped message="x"/>'}[outcome]
         result = "skipped" if outcome == "skipped" else "completed"
         body.append('<testsuite name="%s"><testcase name="%s" status="run" result="%s" '
-                    'classname="%s">%s</testcase></testsuite>' % (suite, name, result, suite, inner))
+                    'classname="%s">%s</testcase></testsuite>'
+                    % (suite, name, result, suite, inner))
     return '<?xml version="1.0" encoding="UTF-8"?>\n<testsuites>%s</testsuites>\n' % "".join(body)
 
 

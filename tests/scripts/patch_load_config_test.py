@@ -33,7 +33,8 @@ def pe_image(plus=False, size=None, at=0x40, directory=(0, 0), directories=16, r
     head[0:2] = b"MZ"
     struct.pack_into("<I", head, 60, 0x80)
     head[0x80:0x84] = b"PE\0\0"
-    struct.pack_into("<HHIIIHH", head, 0x84, 0x8664 if plus else 0x14C, 1, 0, 0, 0, optional_size, 0x102)
+    struct.pack_into("<HHIIIHH", head, 0x84, 0x8664 if plus else 0x14C, 1, 0, 0, 0,
+                     optional_size, 0x102)
     optional = 0x98
     struct.pack_into("<H", head, optional, 0x20B if plus else 0x10B)
     if plus:
@@ -43,7 +44,8 @@ def pe_image(plus=False, size=None, at=0x40, directory=(0, 0), directories=16, r
     struct.pack_into("<I", head, optional + optional_size - 8 * directories - 4, directories)
     if directories > 10:
         struct.pack_into("<II", head, optional + optional_size - 8 * directories + 80, *directory)
-    struct.pack_into("<8sIIII", head, optional + optional_size, b".rdata", raw, SECTION_RVA, raw, RAW_OFFSET)
+    struct.pack_into("<8sIIII", head, optional + optional_size, b".rdata", raw, SECTION_RVA, raw,
+                     RAW_OFFSET)
     body = bytearray(raw)
     if at + 4 <= raw:
         struct.pack_into("<I", body, at, size)
@@ -99,7 +101,8 @@ class Patch(unittest.TestCase):
         ("PE32+, directory empty", dict(plus=True), 0x800, 112, 78),
         ("PE32, smallest size that holds the flags", dict(size=56), 0x800, 56, 54),
         ("PE32+, smallest size that holds the flags", dict(plus=True, size=80), 0x800, 80, 78),
-        ("directory already at the structure", dict(directory=(SECTION_RVA + 0x40, 64)), 0x800, 64, 54),
+        ("directory already at the structure", dict(directory=(SECTION_RVA + 0x40, 64)), 0x800,
+         64, 54),
         ("structure at the section's very end", dict(at=0x200 - 64), 0x800, 64, 54),
         ("other flags", dict(), 0x0A00, 64, 54),
     ]
@@ -114,12 +117,14 @@ class Patch(unittest.TestCase):
                 self.assertEqual(struct.unpack_from("<H", out, RAW_OFFSET + at + field)[0], flags)
                 # Nothing else changes but the directory, the flags and the checksum.
                 changed = [i for i in range(len(data)) if data[i] != out[i]]
-                allowed = set(range(plc.Layout(data).directory_offset, plc.Layout(data).directory_offset + 8))
+                layout = plc.Layout(data)
+                allowed = set(range(layout.directory_offset, layout.directory_offset + 8))
                 allowed |= set(range(RAW_OFFSET + at + field, RAW_OFFSET + at + field + 2))
-                allowed |= set(range(plc.Layout(data).checksum_offset, plc.Layout(data).checksum_offset + 4))
+                allowed |= set(range(layout.checksum_offset, layout.checksum_offset + 4))
                 self.assertLessEqual(set(changed), allowed)
                 # The checksum is taken over the finished image, flags included.
-                self.assertEqual(stored_checksum(out), plc.pe_checksum(out, plc.Layout(out).checksum_offset))
+                self.assertEqual(stored_checksum(out),
+                                 plc.pe_checksum(out, plc.Layout(out).checksum_offset))
                 # A second run changes nothing.
                 self.assertEqual(plc.patch(out, map_text(base + SECTION_RVA + at), flags), out)
 
@@ -148,7 +153,8 @@ class Patch(unittest.TestCase):
         for name, image, address, message in [
                 ("below the image base", data, base - 0x10, "below the image base"),
                 ("in no section", data, base + 0x8000, "in no section"),
-                ("not a PE file", b"plain text, not an exe " * 4, base + SECTION_RVA, "not a PE file")]:
+                ("not a PE file", b"plain text, not an exe " * 4, base + SECTION_RVA,
+                 "not a PE file")]:
             with self.subTest(name):
                 with self.assertRaisesRegex(plc.PatchError, message):
                     plc.patch(image, map_text(address))

@@ -13,7 +13,8 @@ import release_files  # noqa: E402
 
 RELEASE = {"version": "2.10.0.3", "tag": "v2.10.0.3", "zip": "Varnite-2.10.0.3-win32.zip",
            "url": "https://example.org/varnite/download/v2.10.0.3/",
-           "latest_url": "https://example.org/varnite/latest/", "homepage": "https://example.org/varnite/"}
+           "latest_url": "https://example.org/varnite/latest/",
+           "homepage": "https://example.org/varnite/"}
 INSTALLER = "winget/Quenmore.Varnite.installer.yaml"
 LOCALE = "winget/Quenmore.Varnite.locale.en-US.yaml"
 SCOOP = "scoop/varnite.json"
@@ -26,12 +27,12 @@ FAULTS = [
      "ReleaseDate"),
     ("winget: a file the zip lacks", INSTALLER, "RelativeFilePath: Varnite.exe",
      "RelativeFilePath: bin/Varnite.exe", "not in the zip"),
-    ("winget: another version in one file", LOCALE, r"PackageVersion: .*", "PackageVersion: 2.10.0.4",
-     "PackageVersion"),
+    ("winget: another version in one file", LOCALE, r"PackageVersion: .*",
+     "PackageVersion: 2.10.0.4", "PackageVersion"),
     ("winget: no licence", LOCALE, r"License: .*\n", "", "no License"),
     ("scoop: another file's hash", SCOOP, "{hash}", "1" * 64, "varnite.json hash"),
-    ("scoop: bin names a file the zip lacks", SCOOP, '"bin": "Varnite.exe"', '"bin": "Varnite64.exe"',
-     "not in the zip"),
+    ("scoop: bin names a file the zip lacks", SCOOP, '"bin": "Varnite.exe"',
+     '"bin": "Varnite64.exe"', "not in the zip"),
     ("scoop: autoupdate pinned to this version", SCOOP, r"v\$version/Varnite-\$version",
      "v2.10.0.3/Varnite-2.10.0.3", "autoupdate"),
     ("scoop: a byte order mark", SCOOP, "^", "\ufeff", "byte order mark"),
