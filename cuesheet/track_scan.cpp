@@ -30,8 +30,7 @@ constexpr Stops kEndsQuoted{'"', '\r', '\n'};
 // the compiler offers SSE2: most of a cue sheet's bytes are passed over here.
 const char* FindStop(const char* p, const char* end, const Stops& stops) {
 #if defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
-  const __m128i a = _mm_set1_epi8(stops.a), b = _mm_set1_epi8(stops.b),
-                c = _mm_set1_epi8(stops.c);
+  const __m128i a = _mm_set1_epi8(stops.a), b = _mm_set1_epi8(stops.b), c = _mm_set1_epi8(stops.c);
   while (end - p >= 16) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const int mask = _mm_movemask_epi8(_mm_or_si128(
@@ -80,8 +79,8 @@ std::int32_t TrackNumberOf(const FieldHead& field) {
 }
 
 FieldReader::FieldReader(InputFile& file, StepFailureHandler& onFailure)
-    : file_(file), onFailure_(onFailure), buffer_(new char[kBlockSize]),
-      pos_(buffer_), end_(buffer_) {}
+    : file_(file), onFailure_(onFailure), buffer_(new char[kBlockSize]), pos_(buffer_),
+      end_(buffer_) {}
 
 FieldReader::~FieldReader() { delete[] buffer_; }
 
@@ -159,8 +158,8 @@ FieldHead FieldReader::ReadField() {
   for (;;) {
     // Find the delimiter, keeping no more than the first eight characters on the way.
     const char* stop = FindStop(pos_, end_, ends);
-    const std::size_t take = std::min(static_cast<std::size_t>(stop - pos_),
-                                      FieldHead::kKept - field.length);
+    const std::size_t take =
+        std::min(static_cast<std::size_t>(stop - pos_), FieldHead::kKept - field.length);
     std::memcpy(field.text + field.length, pos_, take);
     field.length += take;
     pos_ = stop;

@@ -23,9 +23,8 @@ static_assert(sizeof(kModifiedLine) - 1 == 53, "modified line width is part of t
 std::string BuildForm(const std::string& line3, std::int16_t xLines) {
   const std::string stars(87, '*');
   std::string form;
-  for (const std::string& line :
-       {std::string(kTitleLine), std::string(kCreditLine), line3, std::string(), stars,
-        std::string(kWarningLine), stars}) {
+  for (const std::string& line : {std::string(kTitleLine), std::string(kCreditLine), line3,
+                                  std::string(), stars, std::string(kWarningLine), stars}) {
     form += line;
     form += kCrLf;
   }

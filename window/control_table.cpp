@@ -10,6 +10,8 @@ namespace varnite {
 // Four rows 480 twips apart, each a button with its status label level with it; the two
 // panels share one rectangle over the label column. lblAbout is 120 twips wider than the
 // other labels, and cmdEdit comes after the Help and About buttons in the tab order.
+// The rows keep two lines each, as written (the formatter would give every field a line).
+// clang-format off
 const ControlRow kControlTable[kControlCount] = {
     {Control::cmdCreate, IDC_CMD_CREATE, "cmdCreate", ControlKind::Button, "Create File",
      {120, 720, 1335, 375}, true, 0},
@@ -32,10 +34,9 @@ const ControlRow kControlTable[kControlCount] = {
     {Control::txtHelp, IDC_TXT_HELP, "txtHelp", ControlKind::ScrollingPanel, kHelpText,
      {1680, 720, 3135, 1815}, false, 8, "Help"},
 };
+// clang-format on
 
-const ControlRow& RowOf(Control control) {
-  return kControlTable[static_cast<int>(control)];
-}
+const ControlRow& RowOf(Control control) { return kControlTable[static_cast<int>(control)]; }
 
 const ControlRow* RowWithId(int id) {
   for (const ControlRow& row : kControlTable) {

@@ -42,7 +42,7 @@ struct PixelRect {
 
 struct ControlRow {
   Control control;
-  int id;           // the control's window id, shared with the resources
+  int id;  // the control's window id, shared with the resources
   const char* name;
   ControlKind kind;
   const char* initialText;  // a panel's fixed text

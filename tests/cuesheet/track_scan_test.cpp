@@ -51,21 +51,27 @@ TEST_P(TrackScan, FindsTheLastTrackRecord) {
 
 const ScanCase kScanCases[] = {
     // The track lines as cue sheets write them.
-    {"two indented tracks", "FILE \"a.bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n"
-                            "    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n", 2},
+    {"two indented tracks",
+     "FILE \"a.bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n"
+     "    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n",
+     2},
     {"last record wins, not the largest", "  TRACK 05 AUDIO\r\n  TRACK 02 AUDIO\r\n", 2},
     {"no track record", "REM nothing here\r\nFILE \"x.wav\" WAVE\r\n", 0},
     {"empty file", "", 0},
     {"case is ignored", "track 3 audio\r\n", 3},
-    {"the form the appender writes", "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\n"
-                                     "Track 07 mode1/2352\r\nIndex 01 00:00:00\r\n", 7},
+    {"the form the appender writes",
+     "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\n"
+     "Track 07 mode1/2352\r\nIndex 01 00:00:00\r\n",
+     7},
     {"only characters 7 and 8 count", "TRACK 123 AUDIO\r\n", 12},
     {"seven characters", "TRACK 1", 1},
     {"a minus sign", "TRACK -1 AUDIO\r\n", -1},
     {"a plus sign", "TRACK +4 AUDIO\r\n", 4},
     {"REM before TRACK", "  TRACK 03 AUDIO\r\nREM TRACK 04\r\n", 3},
-    {"comma inside a title ends the field", "  TRACK 01 AUDIO\r\n"
-                                            "    TITLE \"Live, Track 9 Encore\"\r\n", 9},
+    {"comma inside a title ends the field",
+     "  TRACK 01 AUDIO\r\n"
+     "    TITLE \"Live, Track 9 Encore\"\r\n",
+     9},
     {"character 6 is never examined", "TRACKX05 AUDIO\r\n", 5},
     {"TRACKS is a track record too, its characters 7 and 8 a blank and 0",
      "TRACK 02\r\nTRACKS 05\r\n", 0},
@@ -87,8 +93,10 @@ const ScanCase kScanCases[] = {
     {"text after the closing quote is skipped", "\"x\"TRACK 12 AUDIO\r\n  TRACK 02 AUDIO\r\n", 2},
     {"text after the closing quote up to the comma", "\"x\"TRACK 12,TRACK 13\r\n", 13},
     {"text after the closing quote in the last record", "TRACK 02\r\n\"x\" TRACK 12\r\n", 2},
-    {"an unterminated quote ends at its line", "TITLE \"Greatest Hits\n\"open quote\n"
-                                                "  TRACK 01 AUDIO\n", 1},
+    {"an unterminated quote ends at its line",
+     "TITLE \"Greatest Hits\n\"open quote\n"
+     "  TRACK 01 AUDIO\n",
+     1},
     {"a quote inside an unquoted field", "TITLE \"a\"b\"\r\nTRACK 21 AUDIO\r\n", 21},
     {"UTF-8 byte order mark before a track", "\xEF\xBB\xBFTRACK 14 AUDIO\n", 14},
     {"UTF-8 byte order mark alone", "\xEF\xBB\xBF", 0},
@@ -99,8 +107,10 @@ const ScanCase kScanCases[] = {
     {"near-miss byte order mark EF BB BE", "\xEF\xBB\xBETRACK 14\n", 0},
     {"near-miss byte order mark EF BB", "\xEF\xBBTRACK 14\n", 0},
     {"the start of a byte order mark and nothing more", "\xEF\xBB", 0},
-    {"bytes outside ASCII", "TITLE \"B\xC3\xB6hmer \xE9\"\r\n  TRACK 17 AUDIO\r\n"
-                            "  TITLE \"\xFF\xFE\"\r\n", 17},
+    {"bytes outside ASCII",
+     "TITLE \"B\xC3\xB6hmer \xE9\"\r\n  TRACK 17 AUDIO\r\n"
+     "  TITLE \"\xFF\xFE\"\r\n",
+     17},
     // Track records whose number is not a number.
     {"TRACK alone", "TRACK\r\n", std::nullopt},
     {"TRACK and a blank", "  TRACK \n", std::nullopt},
@@ -118,9 +128,9 @@ std::vector<ScanCase> WithUnterminatedLastLines() {
   const std::string line = "TRACK 07 AUDIO " + std::string(40, 'x');
   for (std::size_t n = 1; n <= 40; ++n) {
     std::optional<std::int32_t> expected = 7;
-    if (n == 7) expected = 0;              // "TRACK 0"
-    if (n <= 6) expected = std::nullopt;   // "TRACK", "TRACK ": no number
-    if (n <= 4) expected = 2;              // "T" to "TRAC": no record, the one before stays
+    if (n == 7) expected = 0;             // "TRACK 0"
+    if (n <= 6) expected = std::nullopt;  // "TRACK", "TRACK ": no number
+    if (n <= 4) expected = 2;             // "T" to "TRAC": no record, the one before stays
     cases.push_back({"unterminated last line of " + std::to_string(n),
                      "TRACK 02\r\n" + line.substr(0, n), expected});
   }
@@ -220,9 +230,9 @@ TEST(TrackScanRealSheets, AgreeWithTheirRecordedLastTrack) {
       // Characters 7 and 8 of "TRACK nn" are the first two characters of the number
       // text; "(none)", "thhpt!" and "MODE2_RAW" are not numbers.
       std::string digits = lastTrack.substr(0, 2);
-      bool isNumber = !digits.empty() && lastTrack != "(none)" &&
-                      std::all_of(digits.begin(), digits.end(),
-                                  [](char c) { return c >= '0' && c <= '9'; });
+      bool isNumber =
+          !digits.empty() && lastTrack != "(none)" &&
+          std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
       if (isNumber) expected = std::stoi(digits);
     }
     NoRetry noRetry;

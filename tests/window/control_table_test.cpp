@@ -55,7 +55,7 @@ TEST(Scaling, RoundsToTheNearestPixelAtAnyDpi) {
       {TwipsToPixels, 1440, 192, 192},
       {TwipsToPixels, 0, 144, 0},
       {TwipsToPixels, -15, 96, -1},
-      {TwipsToPixels, -8, 96, -1},  // halves and more away from zero
+      {TwipsToPixels, -8, 96, -1},             // halves and more away from zero
       {TwipsToPixels, 3000000, 480, 1000000},  // no overflow on the way
       // Font heights: 8 and 6.75 points.
       {FontPixelHeight, kUiFontSize, 96, 11},   // 10.67
@@ -100,8 +100,7 @@ TEST(ControlTable, EveryControlHasItsRectangleAndTabPosition) {
                               row.tab))
         << table.name;
     EXPECT_EQ(std::make_tuple(got.left, got.top, got.width, got.height),
-              std::make_tuple(row.pixels.left, row.pixels.top, row.pixels.width,
-                              row.pixels.height))
+              std::make_tuple(row.pixels.left, row.pixels.top, row.pixels.width, row.pixels.height))
         << table.name;
   }
 }
@@ -137,7 +136,8 @@ TEST(ControlTable, LayoutHoldsAtEveryDpi) {
         if (&other == &row) continue;
         const PixelRect otherRect = widest(other);
         const PixelRect otherAsDesigned = ToPixels(other.twips, dpi, dpi);
-        const bool panel = row.kind == ControlKind::Panel || row.kind == ControlKind::ScrollingPanel;
+        const bool panel =
+            row.kind == ControlKind::Panel || row.kind == ControlKind::ScrollingPanel;
         const bool otherPanel =
             other.kind == ControlKind::Panel || other.kind == ControlKind::ScrollingPanel;
         if (panel && other.kind == ControlKind::Label) {
