@@ -24,8 +24,9 @@ class EditHandle {
  public:
   virtual ~EditHandle() = default;
   virtual OpenedKind Kind() = 0;
-  // The full path of the file opened, after every link, as UTF-8 (C:\..., \\server\...);
-  // empty where the system cannot tell (Windows XP), where Kind() answers for links.
+  // The full path of the file opened, after every link, as UTF-8 (C:\..., \\server\...),
+  // or where only that can be had, its path on its drive (\folder\name.cue); empty where
+  // the system cannot tell (Windows XP), where Kind() answers for links.
   virtual std::string FinalPath() = 0;
   // Reads up to `size` bytes from `offset`; returns 0 only at the end of the file.
   virtual std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) = 0;

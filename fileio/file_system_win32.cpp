@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <utility>
+#include <vector>
 
 #include "fileio/edit_handle.h"
 #include "fileio/file_system.h"
@@ -159,6 +160,21 @@ FinalPathFunction FinalPathLookup() {
   return function;
 }
 
+// GetFileInformationByHandleEx, also from Vista on, for the file's name without its drive
+// (FileNameInfo, class 2), where the final path cannot be had: Wine answers
+// GetFinalPathNameByHandleW for a path of MAX_PATH characters or more with ERROR_MORE_DATA,
+// however large the buffer, and this call with the whole name.
+using FileInfoFunction = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+FileInfoFunction FileInfoLookup() {
+  static const FileInfoFunction function = [] {
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    return kernel ? reinterpret_cast<FileInfoFunction>(reinterpret_cast<void (*)()>(
+                        GetProcAddress(kernel, "GetFileInformationByHandleEx")))
+                  : nullptr;
+  }();
+  return function;
+}
+
 // The sheet an edit works on. GENERIC_WRITE rather than FILE_APPEND_DATA alone, because
 // cutting back a block that could not be finished needs FILE_WRITE_DATA; every write is
 // still placed at the end. Shared for reading only: while the edit runs, no other program
@@ -188,7 +204,7 @@ class Win32EditHandle final : public EditHandle {
       // VOLUME_NAME_DOS | FILE_NAME_NORMALIZED: \\?\C:\... or \\?\UNC\server\...
       const DWORD length =
           finalPath(handle_.get(), &path[0], static_cast<DWORD>(path.size()), 0);
-      if (length == 0) throw LastError();
+      if (length == 0) return NameWithoutDrive();
       if (length < path.size()) {
         path.resize(length);
         break;
@@ -240,6 +256,21 @@ class Win32EditHandle final : public EditHandle {
 
  private:
   static OperationError LastError() { return ErrorFromLastError(GetLastError(), std::wstring()); }
+  // \folder\...\name.cue, of the file the handle holds, after every link as the final
+  // path is; the failure of the final path call when this one fails too.
+  std::string NameWithoutDrive() {
+    const DWORD finalPathError = GetLastError();
+    const FileInfoFunction fileInfo = FileInfoLookup();
+    constexpr int kFileNameInfo = 2;
+    // FILE_NAME_INFO: the name's length in bytes, then the name, with room for the longest.
+    std::vector<DWORD> info(1 + 32768 / 2 + 1);
+    if (!fileInfo || !fileInfo(handle_.get(), kFileNameInfo, info.data(),
+                               static_cast<DWORD>(info.size() * sizeof(DWORD)))) {
+      throw ErrorFromLastError(finalPathError, std::wstring());
+    }
+    const auto* name = reinterpret_cast<const wchar_t*>(info.data() + 1);
+    return WideToUtf8(std::wstring(name, info[0] / sizeof(wchar_t)));
+  }
   Handle handle_;
 };
 

@@ -107,6 +107,11 @@ TEST(RealFiles, UnicodeFolderAndLongPathNames) {
     Write(*RealFileSystem().OpenForAppending(path), "x");
     EXPECT_EQ(ReadBytes(path), "TRACK 01 AUDIO\r\nx");
     EXPECT_EQ(static_cast<int>(RealFileSystem().KindOf(path)), static_cast<int>(PathKind::File));
+    // The edit's handle tells the file's own name, however long its path.
+    const std::string name = path.substr(path.size() - 10);
+    const std::string finalPath = RealFileSystem().OpenForEditing(path)->FinalPath();
+    EXPECT_EQ(finalPath.substr(finalPath.size() - std::min<std::size_t>(finalPath.size(), 10)),
+              name);
   }
 }
 
