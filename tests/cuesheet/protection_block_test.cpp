@@ -25,7 +25,7 @@ TEST(ProtectionTrackBlock, HasTheExactLinesOfEachPass) {
 TEST(EndsInUnfinishedBlock, FindsAnyPartOfABlockFromItsFileRecordOn) {
   const std::string sheet = "FILE \"a.bin\" BINARY\r\n  TRACK 02 AUDIO\r\n";
   const std::string audio = ProtectionTrackBlock(3, " Audio", true);
-  const std::string mode2 = ProtectionTrackBlock(97, " mode2/2352", false);
+  const std::string mode2 = ProtectionTrackBlock(99, " mode2/2352", false);
   const struct {
     const char* what;
     std::string tail;
@@ -33,7 +33,7 @@ TEST(EndsInUnfinishedBlock, FindsAnyPartOfABlockFromItsFileRecordOn) {
   } rows[] = {
       {"a sheet of its own", sheet, false},
       {"a whole block", sheet + audio, false},
-      {"three whole blocks", sheet + audio + mode2 + audio, false},
+      {"blocks of every pass", sheet + audio + mode2, false},
       {"the file record and \"Track \"",
        sheet + "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\nTrack ", true},
       {"the file record's line", sheet + audio.substr(0, 34), true},

@@ -92,7 +92,6 @@ class MemoryEditHandle final : public EditHandle {
       --fs_.cutBackFailures;
       throw MakeFileError(FileFault::AccessDenied);
     }
-    ++fs_.cutBacks;
     fs_.files.at(path_).resize(static_cast<std::size_t>(length));
   }
 

@@ -55,7 +55,6 @@ class MemoryFileSystem final : public FileSystem {
   int opensForReading = 0;
   int opensForAppending = 0;
   int opensForEditing = 0;
-  int cutBacks = 0;
   int openFiles = 0;
   int kindLookups = 0;
 
