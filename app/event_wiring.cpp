@@ -1,7 +1,6 @@
 #include "app/event_wiring.h"
 
-#include "cuesheet/given_paths.h"
-#include "cuesheet/protection_tracks.h"
+#include "cuesheet/edit.h"
 #include "dummyfile/create_control.h"
 #include "fileio/operation_error.h"
 #include "window/panels.h"
@@ -44,7 +43,7 @@ void WireClickHandlers(Dispatcher& dispatcher, MainWindow& window, FileSystem& f
 void OpenGivenPaths(Dispatcher& dispatcher, MainWindow& window, FileSystem& files,
                     const std::vector<std::string>& paths) {
   if (paths.empty()) return;
-  if (!dispatcher.Run([&] { OpenGivenCueSheet(window, files, paths); })) window.Beep();
+  if (!dispatcher.Run([&] { EditGivenCueSheet(window, files, paths); })) window.Beep();
 }
 
 }  // namespace varnite

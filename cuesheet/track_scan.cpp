@@ -64,8 +64,9 @@ std::int32_t TrackNumberOf(const FieldHead& field) {
   // Characters 7 and 8, counting from 1: only 7 if the field has seven, none if fewer.
   // Blanks, then an optional sign, at least one digit, then blanks; nothing else is a
   // number here, so "1." and ".5" are conversion failures like "AB".
+  constexpr std::size_t kNumberEnd = 8;
   const char* p = field.text + 6;
-  const char* end = field.text + (field.length > 6 ? field.length : 6);
+  const char* end = field.text + std::min(std::max<std::size_t>(field.length, 6), kNumberEnd);
   while (p != end && IsBlank(*p)) ++p;
   bool negative = false;
   if (p != end && (*p == '-' || *p == '+')) negative = (*p++ == '-');
@@ -75,6 +76,20 @@ std::int32_t TrackNumberOf(const FieldHead& field) {
   if (p == digits) throw MakeTypeMismatchError();
   while (p != end && IsBlank(*p)) ++p;
   if (p != end) throw MakeTypeMismatchError();
+  return negative ? -value : value;
+}
+
+std::int64_t WrittenTrackNumber(const FieldHead& field) {
+  const char* p = field.text + 6;
+  const char* end = field.text + std::max<std::size_t>(field.length, 6);
+  while (p != end && IsBlank(*p)) ++p;
+  bool negative = false;
+  if (p != end && (*p == '-' || *p == '+')) negative = (*p++ == '-');
+  std::int64_t value = 0;
+  while (p != end && *p >= '0' && *p <= '9') {
+    value = std::min(value * 10 + (*p++ - '0'), kManyTracks);
+  }
+  if (p == end && field.cut) value = kManyTracks;  // the digits went on past what was kept
   return negative ? -value : value;
 }
 
@@ -156,12 +171,13 @@ FieldHead FieldReader::ReadField() {
   if (quoted) ++pos_;
   const Stops& ends = quoted ? kEndsQuoted : kEndsUnquoted;
   for (;;) {
-    // Find the delimiter, keeping no more than the first eight characters on the way.
+    // Find the delimiter, keeping no more than the first kKept characters on the way.
     const char* stop = FindStop(pos_, end_, ends);
     const std::size_t take =
         std::min(static_cast<std::size_t>(stop - pos_), FieldHead::kKept - field.length);
     std::memcpy(field.text + field.length, pos_, take);
     field.length += take;
+    if (take < static_cast<std::size_t>(stop - pos_)) field.cut = true;
     pos_ = stop;
     if (pos_ != end_) break;
     if (!Fill()) return field;  // the file ends the field
@@ -179,15 +195,35 @@ FieldHead FieldReader::ReadField() {
 
 std::int32_t ScanLastTrackNumber(InputFile& file, std::int32_t startValue,
                                  StepFailureHandler& onFailure) {
-  std::int32_t counter = startValue;
+  std::int32_t lastTrack = startValue;
   FieldReader reader(file, onFailure);
   while (!reader.AtEnd()) {
     const FieldHead field = reader.ReadField();
     if (IsTrackRecord(field)) {
-      counter = AttemptStep(onFailure, [&] { return TrackNumberOf(field); });
+      lastTrack = AttemptStep(onFailure, [&] { return TrackNumberOf(field); });
     }
   }
-  return counter;
+  return lastTrack;
+}
+
+TrackRecords ScanTrackRecords(InputFile& file, StepFailureHandler& onFailure) {
+  TrackRecords found;
+  FieldReader reader(file, onFailure);
+  while (!reader.AtEnd()) {
+    const FieldHead field = reader.ReadField();
+    if (!IsTrackRecord(field)) continue;
+    found.any = true;
+    found.last = field;
+    if (!found.anyBadNumber) {
+      try {
+        TrackNumberOf(field);
+      } catch (const OperationError&) {
+        found.anyBadNumber = true;
+        found.firstBadNumber = field;
+      }
+    }
+  }
+  return found;
 }
 
 std::int32_t FindLastTrackNumber(FileSystem& files, const std::string& path,

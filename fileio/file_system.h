@@ -31,6 +31,8 @@ class OutputFile {
   virtual void Close() = 0;
 };
 
+class EditHandle;  // fileio/edit_handle.h
+
 // What stands at a path, as far as a look at it without opening it tells.
 enum class PathKind { Missing, File, Folder };
 
@@ -46,6 +48,9 @@ class FileSystem {
   // Opens an existing file so that every write lands at its end; never creates,
   // never truncates.
   virtual std::unique_ptr<OutputFile> OpenForAppending(const std::string& path) = 0;
+  // Opens an existing file to be read and appended to (and cut back), with others allowed
+  // to read it only, for as long as the handle is held; never creates, never truncates.
+  virtual std::unique_ptr<EditHandle> OpenForEditing(const std::string& path) = 0;
   // Creates the file, or truncates it to nothing if it exists.
   virtual std::unique_ptr<OutputFile> CreateOrTruncate(const std::string& path) = 0;
 };

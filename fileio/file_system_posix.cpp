@@ -4,8 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <utility>
 
+#include "fileio/edit_handle.h"
 #include "fileio/file_system.h"
 #include "fileio/operation_error.h"
 
@@ -116,6 +119,62 @@ class PosixOutputFile final : public OutputFile {
   Descriptor fd_;
 };
 
+// The sheet opened read-write with O_APPEND: every write lands at the end whatever else
+// happens, while reads take any offset and ftruncate can still cut the file back. POSIX has
+// no share modes; the native build is for tests and tools, not for users' sheets.
+class PosixEditHandle final : public EditHandle {
+ public:
+  PosixEditHandle(Descriptor fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
+  OpenedKind Kind() override {
+    struct stat info {};
+    if (::fstat(fd_.get(), &info) != 0) throw ErrorFromErrno(errno);
+    if (S_ISDIR(info.st_mode)) return OpenedKind::Folder;
+    return S_ISREG(info.st_mode) ? OpenedKind::DiskFile : OpenedKind::NotDiskFile;
+  }
+  std::string FinalPath() override {
+    char resolved[PATH_MAX];
+#ifdef __linux__
+    // The file the descriptor holds, even if the path has since been changed.
+    const std::string link = "/proc/self/fd/" + std::to_string(fd_.get());
+    const ssize_t n = ::readlink(link.c_str(), resolved, sizeof resolved - 1);
+    if (n > 0) return std::string(resolved, static_cast<std::size_t>(n));
+#endif
+    if (!::realpath(path_.c_str(), resolved)) throw ErrorFromErrno(errno);
+    return resolved;
+  }
+  std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
+    for (;;) {
+      ssize_t got = ::pread(fd_.get(), buffer, size, static_cast<off_t>(offset));
+      if (got >= 0) return static_cast<std::size_t>(got);
+      if (errno != EINTR) throw ErrorFromErrno(errno);
+    }
+  }
+  std::size_t Append(const char* data, std::size_t size) override {
+    for (;;) {
+      ssize_t put = ::write(fd_.get(), data, size);
+      if (put > 0) return static_cast<std::size_t>(put);
+      if (put < 0 && errno == EINTR) continue;
+      throw ErrorFromErrno(put < 0 ? errno : ENOSPC);
+    }
+  }
+  void Flush() override {
+    for (;;) {
+      if (::fsync(fd_.get()) == 0) return;
+      if (errno == EINVAL) return;  // a pipe or a device holds nothing to write through
+      if (errno != EINTR) throw ErrorFromErrno(errno);
+    }
+  }
+  void CutBack(std::uint64_t length) override {
+    while (::ftruncate(fd_.get(), static_cast<off_t>(length)) != 0) {
+      if (errno != EINTR) throw ErrorFromErrno(errno);
+    }
+  }
+
+ private:
+  Descriptor fd_;
+  std::string path_;
+};
+
 class PosixFileSystem final : public FileSystem {
  public:
   PathKind KindOf(const std::string& path) override {
@@ -130,6 +189,9 @@ class PosixFileSystem final : public FileSystem {
   }
   std::unique_ptr<OutputFile> OpenForAppending(const std::string& path) override {
     return std::make_unique<PosixOutputFile>(OpenChecked(path, O_WRONLY | O_APPEND));
+  }
+  std::unique_ptr<EditHandle> OpenForEditing(const std::string& path) override {
+    return std::make_unique<PosixEditHandle>(OpenChecked(path, O_RDWR | O_APPEND), path);
   }
   std::unique_ptr<OutputFile> CreateOrTruncate(const std::string& path) override {
     return std::make_unique<PosixOutputFile>(OpenChecked(path, O_WRONLY | O_CREAT | O_TRUNC));

@@ -6,7 +6,9 @@
 #include <windows.h>
 
 #include <utility>
+#include <vector>
 
+#include "fileio/edit_handle.h"
 #include "fileio/file_system.h"
 #include "fileio/long_path.h"
 #include "fileio/operation_error.h"
@@ -86,7 +88,8 @@ bool SystemPath(const std::string& path, std::wstring& wide) {
   return true;
 }
 
-Handle OpenChecked(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
+Handle OpenChecked(const std::string& path, DWORD access, DWORD disposition, DWORD flags,
+                   DWORD shareMode = kShareMode) {
   std::wstring wide;
   if (!SystemPath(path, wide)) throw MakeFileError(FileFault::BadName);
   // Windows refuses to write a read-only file by itself; say so here as well, so the
@@ -98,7 +101,7 @@ Handle OpenChecked(const std::string& path, DWORD access, DWORD disposition, DWO
       throw MakeFileError(FileFault::AccessDenied);
     }
   }
-  Handle handle(CreateFileW(wide.c_str(), access, kShareMode, nullptr, disposition,
+  Handle handle(CreateFileW(wide.c_str(), access, shareMode, nullptr, disposition,
                             FILE_ATTRIBUTE_NORMAL | flags, nullptr));
   if (handle.get() == INVALID_HANDLE_VALUE) throw ErrorFromLastError(GetLastError(), wide);
   return handle;
@@ -143,8 +146,143 @@ class Win32OutputFile final : public OutputFile {
   Handle handle_;
 };
 
+// GetFinalPathNameByHandleW, which Windows has from Vista on: looked up at run time, so
+// that the exe still starts on XP; null there.
+using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+FinalPathFunction FinalPathLookup() {
+  static const FinalPathFunction function = [] {
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    // Through void (*)(): the cast to the call's real type is meant.
+    return kernel ? reinterpret_cast<FinalPathFunction>(reinterpret_cast<void (*)()>(
+                        GetProcAddress(kernel, "GetFinalPathNameByHandleW")))
+                  : nullptr;
+  }();
+  return function;
+}
+
+// GetFileInformationByHandleEx, also from Vista on, for the file's name without its drive
+// (FileNameInfo, class 2), where the final path cannot be had: Wine answers
+// GetFinalPathNameByHandleW for a path of MAX_PATH characters or more with ERROR_MORE_DATA,
+// however large the buffer, and this call with the whole name.
+using FileInfoFunction = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+FileInfoFunction FileInfoLookup() {
+  static const FileInfoFunction function = [] {
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    return kernel ? reinterpret_cast<FileInfoFunction>(reinterpret_cast<void (*)()>(
+                        GetProcAddress(kernel, "GetFileInformationByHandleEx")))
+                  : nullptr;
+  }();
+  return function;
+}
+
+// The sheet an edit works on. GENERIC_WRITE rather than FILE_APPEND_DATA alone, because
+// cutting back a block that could not be finished needs FILE_WRITE_DATA; every write is
+// still placed at the end. Shared for reading only: while the edit runs, no other program
+// can write, append to or replace what was checked.
+class Win32EditHandle final : public EditHandle {
+ public:
+  explicit Win32EditHandle(Handle handle) : handle_(std::move(handle)) {}
+  OpenedKind Kind() override {
+    // FILE_TYPE_DISK is a file; the NUL device and consoles are FILE_TYPE_CHAR, pipes
+    // FILE_TYPE_PIPE.
+    if (GetFileType(handle_.get()) != FILE_TYPE_DISK) return OpenedKind::NotDiskFile;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle_.get(), &info)) throw LastError();
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return OpenedKind::Folder;
+    // Without the final path (XP) a link was opened as itself, and is refused. Later
+    // Windows followed it, and the final path tells where to; a file that keeps a reparse
+    // point of another kind (a cloud placeholder, deduplication) is a file like any other.
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !FinalPathLookup())
+      return OpenedKind::Link;
+    return OpenedKind::DiskFile;
+  }
+  std::string FinalPath() override {
+    const FinalPathFunction finalPath = FinalPathLookup();
+    if (!finalPath) return std::string();
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+      // VOLUME_NAME_DOS | FILE_NAME_NORMALIZED: \\?\C:\... or \\?\UNC\server\...
+      const DWORD length =
+          finalPath(handle_.get(), &path[0], static_cast<DWORD>(path.size()), 0);
+      if (length == 0) return NameWithoutDrive();
+      if (length < path.size()) {
+        path.resize(length);
+        break;
+      }
+      path.resize(length);  // too small: the answer is the size needed, with the NUL
+    }
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+      path = L"\\" + path.substr(7);
+    } else if (path.compare(0, 4, L"\\\\?\\") == 0) {
+      path = path.substr(4);
+    }
+    return WideToUtf8(path);
+  }
+  std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    const DWORD ask = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    if (!ReadFile(handle_.get(), buffer, ask, &got, &at)) {
+      // A positioned read at or past the end fails so, rather than reading nothing.
+      if (GetLastError() == ERROR_HANDLE_EOF) return 0;
+      throw LastError();
+    }
+    return got;
+  }
+  std::size_t Append(const char* data, std::size_t size) override {
+    LARGE_INTEGER none{};
+    if (!SetFilePointerEx(handle_.get(), none, nullptr, FILE_END)) throw LastError();
+    DWORD put = 0;
+    const DWORD ask = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    if (!WriteFile(handle_.get(), data, ask, &put, nullptr)) {
+      const DWORD error = GetLastError();
+      if (put > 0) return put;  // the failure shows again on the next call
+      throw ErrorFromLastError(error, std::wstring());
+    }
+    if (put == 0 && ask > 0) throw MakeFileError(FileFault::DiskFull);
+    return put;
+  }
+  void Flush() override {
+    if (!FlushFileBuffers(handle_.get())) throw LastError();
+  }
+  void CutBack(std::uint64_t length) override {
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(length);
+    if (!SetFilePointerEx(handle_.get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_.get()))
+      throw LastError();
+  }
+
+ private:
+  static OperationError LastError() { return ErrorFromLastError(GetLastError(), std::wstring()); }
+  // \folder\...\name.cue, of the file the handle holds, after every link as the final
+  // path is; the failure of the final path call when this one fails too.
+  std::string NameWithoutDrive() {
+    const DWORD finalPathError = GetLastError();
+    const FileInfoFunction fileInfo = FileInfoLookup();
+    constexpr int kFileNameInfo = 2;
+    // FILE_NAME_INFO: the name's length in bytes, then the name, with room for the longest.
+    std::vector<DWORD> info(1 + 32768 / 2 + 1);
+    if (!fileInfo || !fileInfo(handle_.get(), kFileNameInfo, info.data(),
+                               static_cast<DWORD>(info.size() * sizeof(DWORD)))) {
+      throw ErrorFromLastError(finalPathError, std::wstring());
+    }
+    const auto* name = reinterpret_cast<const wchar_t*>(info.data() + 1);
+    return WideToUtf8(std::wstring(name, info[0] / sizeof(wchar_t)));
+  }
+  Handle handle_;
+};
+
 class Win32FileSystem final : public FileSystem {
  public:
+  std::unique_ptr<EditHandle> OpenForEditing(const std::string& path) override {
+    // Where the final path cannot be asked for (XP), a link is opened as itself, so that
+    // its reparse point shows and the edit refuses it.
+    const DWORD flags = FinalPathLookup() ? 0 : FILE_FLAG_OPEN_REPARSE_POINT;
+    return std::make_unique<Win32EditHandle>(OpenChecked(
+        path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, flags, FILE_SHARE_READ));
+  }
   PathKind KindOf(const std::string& path) override {
     std::wstring wide;
     if (!SystemPath(path, wide)) return PathKind::Missing;

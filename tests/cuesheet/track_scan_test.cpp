@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include "cuesheet/edit.h"
+#include "tests/support/fake_window.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/test_files.h"
 
@@ -242,6 +244,16 @@ TEST(TrackScanRealSheets, AgreeWithTheirRecordedLastTrack) {
     } catch (const OperationError&) {
     }
     EXPECT_EQ(got, expected);
+
+    // And every one is edited, unless the gate has a reason: UTF-16 text, a last track
+    // above 96 as written, a track number that is not one.
+    const bool refused = name == "cuesheetnet-utf16le-bom-crlf.cue" || !expected ||
+                         (lastTrack[0] >= '0' && lastTrack[0] <= '9' && std::stoi(lastTrack) > 96);
+    testing::FakeWindow window;
+    testing::MemoryFileSystem memory;
+    memory.files["D:\\sheet.cue"] = testing::ReadBytes(testing::JoinPath(dir, name));
+    EditCueSheet(window, memory, "D:\\sheet.cue");
+    EXPECT_EQ(window.events.back().find("Now Record The Image") != std::string::npos, !refused);
     ++checked;
   }
   int sheets = 0;

@@ -5,9 +5,11 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "cuesheet/protection_tracks.h"
+#include "cuesheet/edit.h"
+#include "cuesheet/protection_block.h"
 #include "cuesheet/track_scan.h"
 #include "dummyfile/dummy_file.h"
+#include "fileio/edit_handle.h"
 #include "fileio/operation_error.h"
 #include "window/main_window.h"
 #include "tests/support/test_files.h"
@@ -105,6 +107,11 @@ TEST(RealFiles, UnicodeFolderAndLongPathNames) {
     Write(*RealFileSystem().OpenForAppending(path), "x");
     EXPECT_EQ(ReadBytes(path), "TRACK 01 AUDIO\r\nx");
     EXPECT_EQ(static_cast<int>(RealFileSystem().KindOf(path)), static_cast<int>(PathKind::File));
+    // The edit's handle tells the file's own name, however long its path.
+    const std::string name = path.substr(path.size() - 10);
+    const std::string finalPath = RealFileSystem().OpenForEditing(path)->FinalPath();
+    EXPECT_EQ(finalPath.substr(finalPath.size() - std::min<std::size_t>(finalPath.size(), 10)),
+              name);
   }
 }
 
@@ -127,6 +134,8 @@ TEST(RealFiles, FailuresCarryTheirNumbers) {
       {"append to a missing file", [&] { RealFileSystem().OpenForAppending(missing); }, 53},
       {"read a folder", [&] { RealFileSystem().OpenForReading(folder); }, 75},
       {"append to a folder", [&] { RealFileSystem().OpenForAppending(folder); }, 75},
+      {"edit a missing file", [&] { RealFileSystem().OpenForEditing(missing); }, 53},
+      {"edit a folder", [&] { RealFileSystem().OpenForEditing(folder); }, 75},
       {"create over a folder", [&] { RealFileSystem().CreateOrTruncate(folder); }, 75},
 #ifdef _WIN32
       {"create in a missing folder", [&] { RealFileSystem().CreateOrTruncate(inMissingFolder); }, 76},
@@ -195,6 +204,60 @@ TEST(RealFiles, AReadOnlyFileCannotBeAppendedTo) {
   EXPECT_EQ(ReadBytes(path), "TRACK 01 AUDIO\r\n");
 }
 
+// The handle an edit holds: what it opened, read at any offset, appended to at the end
+// only, cut back, and held against other writers (a share mode: Windows only).
+TEST(RealFiles, TheEditHandleJudgesWhatItOpened) {
+  const std::string dir = ScratchDir("edit-handle");
+  const std::string sheet = JoinPath(dir, "album.cue");
+  WriteBytes(sheet, "TRACK 01 AUDIO\r\n");
+  const std::string image = JoinPath(dir, "image.bin");
+  WriteBytes(image, "\x01\x02");
+  const std::string link = JoinPath(dir, "link.cue");
+  std::error_code noLinks;
+  std::filesystem::create_symlink(std::filesystem::u8path(image), std::filesystem::u8path(link),
+                                  noLinks);
+#ifdef _WIN32
+  const std::string device = JoinPath(dir, "NUL.cue");
+#else
+  const std::string device = "/dev/null";
+#endif
+  auto nameOf = [](const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); };
+  const struct {
+    std::string path;
+    OpenedKind kind;
+    std::string finalName;  // empty: not asked
+  } rows[] = {
+      {sheet, OpenedKind::DiskFile, "album.cue"},
+      {device, OpenedKind::NotDiskFile, ""},
+      {link, OpenedKind::DiskFile, "image.bin"},
+  };
+  for (const auto& row : rows) {
+    if (row.path == link && noLinks) continue;  // no right to make links here
+    auto handle = RealFileSystem().OpenForEditing(row.path);
+    EXPECT_EQ(static_cast<int>(handle->Kind()), static_cast<int>(row.kind)) << row.path;
+    if (!row.finalName.empty()) {
+      EXPECT_EQ(nameOf(handle->FinalPath()), row.finalName) << row.path;
+    }
+  }
+
+  auto handle = RealFileSystem().OpenForEditing(sheet);
+#ifdef _WIN32
+  // Others may read, but neither write nor append, while the edit holds the sheet.
+  EXPECT_EQ(ErrorCodeOf([&] { RealFileSystem().OpenForAppending(sheet); }), 75);
+  EXPECT_EQ(ErrorCodeOf([&] { RealFileSystem().OpenForReading(sheet); }), 0);
+#endif
+  EXPECT_EQ(handle->Append("Track 02", 8), 8u);
+  char read[6] = {};
+  EXPECT_EQ(handle->ReadAt(16, read, sizeof read), 6u);
+  EXPECT_EQ(std::string(read, 6), "Track ");
+  EXPECT_EQ(handle->ReadAt(24, read, sizeof read), 0u);
+  EXPECT_EQ(handle->Append("!", 1), 1u);  // at the end, wherever the last read was
+  handle->Flush();
+  handle->CutBack(16);
+  handle.reset();
+  EXPECT_EQ(ReadBytes(sheet), "TRACK 01 AUDIO\r\n");
+}
+
 #ifdef __linux__
 TEST(RealFiles, AFullDiskIsReportedAsSuch) {
   auto file = RealFileSystem().OpenForAppending("/dev/full");
@@ -232,7 +295,8 @@ TEST(RealFiles, EveryDescriptorIsClosedOnce) {
   NoRetry noRetry;
   EXPECT_EQ(FindLastTrackNumber(RealFileSystem(), sheet, 0, noRetry), 2);
   std::size_t written = 0;
-  AppendProtectionTrack(RealFileSystem(), sheet, 3, " Audio", true, noRetry, written);
+  AppendProtectionTrack(*RealFileSystem().OpenForEditing(sheet),
+                        ProtectionTrackBlock(3, " Audio", true), noRetry, written);
   CreateDummyFile(RealFileSystem(), JoinPath(dir, "Varnite.PSX"));
   EXPECT_EQ(ErrorCodeOf([&] { RealFileSystem().OpenForAppending(dir); }), 75);
   auto closed = RealFileSystem().OpenForAppending(sheet);

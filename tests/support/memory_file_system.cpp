@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "fileio/edit_handle.h"
+
 namespace varnite::testing {
 namespace {
 
@@ -13,17 +15,7 @@ class MemoryInput final : public InputFile {
   }
   ~MemoryInput() override { --fs_.openFiles; }
   std::size_t Read(char* buffer, std::size_t size) override {
-    ++fs_.reads;
-    if (fs_.readFailures > 0) {
-      --fs_.readFailures;
-      throw MakeFileError(FileFault::DeviceError);
-    }
-    const std::string& data = fs_.files.at(path_);
-    const auto& sizes = fs_.readSizes;
-    std::size_t limit = sizes.empty() ? size : sizes[(fs_.reads - 1) % sizes.size()];
-    std::size_t n = std::min({size, limit, data.size() - offset_});
-    if (offset_ == data.size()) ++fs_.readsAtEnd;
-    std::memcpy(buffer, data.data() + offset_, n);
+    const std::size_t n = fs_.ReadFrom(path_, offset_, buffer, size);
     offset_ += n;
     return n;
   }
@@ -43,20 +35,7 @@ class MemoryOutput final : public OutputFile {
     if (open_) --fs_.openFiles;
   }
   std::size_t Write(const char* data, std::size_t size) override {
-    if (fs_.breakPending) {
-      fs_.breakPending = false;
-      throw MakeFileError(FileFault::DeviceError);
-    }
-    if (fs_.diskSpace == 0) throw MakeFileError(FileFault::DiskFull);
-    std::size_t n = std::min(size, fs_.diskSpace);
-    if (fs_.bytesWritten < fs_.writeBreakAt && fs_.bytesWritten + n >= fs_.writeBreakAt) {
-      n = fs_.writeBreakAt - fs_.bytesWritten;
-      fs_.breakPending = true;
-    }
-    fs_.diskSpace -= n;
-    fs_.bytesWritten += n;
-    fs_.files[path_].append(data, n);
-    return n;
+    return fs_.WriteTo(path_, data, size);
   }
   void Flush() override {
     if (fs_.flushFailures > 0) {
@@ -79,7 +58,96 @@ class MemoryOutput final : public OutputFile {
   bool open_ = true;
 };
 
+class MemoryEditHandle final : public EditHandle {
+ public:
+  MemoryEditHandle(MemoryFileSystem& fs, const std::string& path) : fs_(fs), path_(path) {
+    ++fs_.openFiles;
+  }
+  ~MemoryEditHandle() override { --fs_.openFiles; }
+  OpenedKind Kind() override {
+    return fs_.devices.count(path_) ? OpenedKind::NotDiskFile : OpenedKind::DiskFile;
+  }
+  std::string FinalPath() override {
+    auto link = fs_.links.find(path_);
+    return link == fs_.links.end() ? path_ : link->second;
+  }
+  std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
+    return fs_.ReadFrom(path_, static_cast<std::size_t>(offset), buffer, size);
+  }
+  std::size_t Append(const char* data, std::size_t size) override {
+    if (fs_.shortWrites > 0 && size > 1) {
+      --fs_.shortWrites;
+      return fs_.WriteTo(path_, data, size / 2);
+    }
+    return fs_.WriteTo(path_, data, size);
+  }
+  void Flush() override {
+    if (fs_.flushFailures > 0) {
+      --fs_.flushFailures;
+      throw MakeFileError(FileFault::DeviceError);
+    }
+  }
+  void CutBack(std::uint64_t length) override {
+    if (fs_.cutBackFailures > 0) {
+      --fs_.cutBackFailures;
+      throw MakeFileError(FileFault::AccessDenied);
+    }
+    fs_.files.at(path_).resize(static_cast<std::size_t>(length));
+  }
+
+ private:
+  MemoryFileSystem& fs_;
+  std::string path_;
+};
+
 }  // namespace
+
+std::size_t MemoryFileSystem::ReadFrom(const std::string& path, std::size_t offset, char* buffer,
+                                       std::size_t size) {
+  ++reads;
+  if (readFailures > 0 && reads >= readFailuresFrom) {
+    --readFailures;
+    throw MakeFileError(FileFault::DeviceError);
+  }
+  const std::string& data = files.at(path);
+  std::size_t limit = readSizes.empty() ? size : readSizes[(reads - 1) % readSizes.size()];
+  if (offset >= data.size()) {
+    ++readsAtEnd;
+    return 0;
+  }
+  std::size_t n = std::min({size, limit, data.size() - offset});
+  std::memcpy(buffer, data.data() + offset, n);
+  bytesRead += n;
+  return n;
+}
+
+std::size_t MemoryFileSystem::WriteTo(const std::string& path, const char* data, std::size_t size) {
+  if (breakPending) {
+    breakPending = false;
+    throw MakeFileError(FileFault::DeviceError);
+  }
+  if (diskSpace == 0) throw MakeFileError(FileFault::DiskFull);
+  std::size_t n = std::min(size, diskSpace);
+  if (bytesWritten < writeBreakAt && bytesWritten + n >= writeBreakAt) {
+    n = writeBreakAt - bytesWritten;
+    breakPending = true;
+  }
+  diskSpace -= n;
+  bytesWritten += n;
+  files[path].append(data, n);
+  return n;
+}
+
+std::unique_ptr<EditHandle> MemoryFileSystem::OpenForEditing(const std::string& path) {
+  ++opensForEditing;
+  if (openEditFailures > 0) {
+    --openEditFailures;
+    throw MakeFileError(FileFault::AccessConflict);
+  }
+  if (!files.count(path)) throw MakeFileError(FileFault::NotFound);
+  if (readOnly.count(path)) throw MakeFileError(FileFault::AccessDenied);
+  return std::make_unique<MemoryEditHandle>(*this, path);
+}
 
 PathKind MemoryFileSystem::KindOf(const std::string& path) {
   ++kindLookups;

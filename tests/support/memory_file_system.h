@@ -24,7 +24,17 @@ class MemoryFileSystem final : public FileSystem {
   int openReadFailures = 0;
   int openReadFailuresFrom = 1;
   int openAppendFailures = 0;
+  int openEditFailures = 0;
+  // What an edit's handle finds it opened: a device for these paths, and for these the
+  // file a link leads to (its final path).
+  std::set<std::string> devices;
+  std::map<std::string, std::string> links;
+  // Writes that take only half of what they are given (at least one byte) and report no
+  // failure, as a full disk under Wine does.
+  int shortWrites = 0;
+  int cutBackFailures = 0;
   int readFailures = 0;
+  int readFailuresFrom = 1;  // reads start to fail at the one numbered so, from 1
   int flushFailures = 0;  // Flush() fails, as a drive that lost the data would
   int closeFailures = 0;  // Close() fails and the file stays open
   // Writes fail with "Disk full" once this many bytes have gone out in total.
@@ -41,15 +51,23 @@ class MemoryFileSystem final : public FileSystem {
   // What happened, for assertions.
   int reads = 0;
   int readsAtEnd = 0;  // reads that found nothing left
+  std::size_t bytesRead = 0;
   int opensForReading = 0;
   int opensForAppending = 0;
+  int opensForEditing = 0;
   int openFiles = 0;
   int kindLookups = 0;
 
   PathKind KindOf(const std::string& path) override;
   std::unique_ptr<InputFile> OpenForReading(const std::string& path) override;
   std::unique_ptr<OutputFile> OpenForAppending(const std::string& path) override;
+  std::unique_ptr<EditHandle> OpenForEditing(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateOrTruncate(const std::string& path) override;
+
+  // What every open file shares: reads and writes with their faults applied.
+  std::size_t ReadFrom(const std::string& path, std::size_t offset, char* buffer,
+                       std::size_t size);
+  std::size_t WriteTo(const std::string& path, const char* data, std::size_t size);
 
   // Bookkeeping of writeBreakAt.
   std::size_t bytesWritten = 0;

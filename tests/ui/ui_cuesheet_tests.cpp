@@ -112,6 +112,20 @@ std::string Utf16Sheet() {
   return wide;
 }
 
+// What a refused sheet's box says of a byte no text holds, and where it is.
+std::wstring NotText(const std::wstring& what, std::size_t offset) {
+  return L"This File Is Not A Text File: It Holds " + what + L" At Offset " +
+         std::to_wstring(offset) +
+         L" (Counting From 0).\r\nA Disc Image Or Other Binary File Holds Such Bytes; A Cue "
+         L"Sheet Saved As Unicode Text Holds NUL Bytes Too.\r\nIf It Is A Cue Sheet, Save It As "
+         L"ANSI Text First, Then Select It Again.\r\n\r\nNothing Was Added To The Cue Sheet.";
+}
+std::wstring TooManyTracks(const std::wstring& last) {
+  return L"This Cue Sheet Already Has Too Many Tracks To Take The Three Protection Tracks.\r\n"
+         L"Its Last Track Is " + last + L" And A CD Holds No More Than 99.\r\n\r\n"
+         L"Nothing Was Added To The Cue Sheet.";
+}
+
 // Bytes no text file has, the size of a small disc image's first blocks.
 std::string DiscImageBytes() {
   std::string bytes(256 * 1024, '\0');
@@ -119,6 +133,19 @@ std::string DiscImageBytes() {
   for (char& b : bytes) b = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
   return bytes;
 }
+
+// A disc image named .cue: text for its first 4 KiB and more, then its first NUL.
+std::string LateNulImage() { return kSheet + std::string(5000, ' ') + '\0' + DiscImageBytes(); }
+// A binary file with no NUL at all: an ISO 9660 signature, then a control byte.
+std::string NulLessBinary() {
+  std::string bytes = DiscImageBytes();
+  for (char& b : bytes) b = b == '\0' ? '\x01' : b;
+  return "CD001\x03" + bytes;
+}
+const std::string kTrack100 = "FILE \"a.bin\" BINARY\r\n  TRACK 100 AUDIO\r\n";
+const std::string kTrack123 = "FILE \"a.bin\" BINARY\r\n  TRACK 123 AUDIO\r\n";
+// 200 characters and not one blank, where a box could break its line.
+const std::wstring kLongImage = L"C:\\Discs\\" + std::wstring(187, L'x') + L".bin";
 
 // What the refusal rows offer: every file with the bytes it must keep, a folder named like
 // a sheet, and a sheet that does not exist.
@@ -135,6 +162,11 @@ struct RefusalFiles {
       {FreshSheet(kPlainFolder, kToc, L"album.toc"), kToc},
       {FreshSheet(kPlainFolder, kNegativeSheet, L"negative.cue"), kNegativeSheet},
       {FreshSheet(kPlainFolder, Utf16Sheet(), L"unicode.cue"), Utf16Sheet()},
+      {FreshSheet(kUnicodeFolder, LateNulImage(), L"image.cue"), LateNulImage()},
+      {FreshSheet(kPlainFolder, NulLessBinary(), L"binary.cue"), NulLessBinary()},
+      {FreshSheet(kPlainFolder, kTrack100, L"track100.cue"), kTrack100},
+      {FreshSheet(kPlainFolder, kTrack123, L"track123.cue"), kTrack123},
+      {FreshSheet(L"C:\\Discs", kSheet, kLongImage.substr(9)), kSheet},
   };
   const std::wstring& first = files[0].path;
   const std::wstring& second = files[1].path;
@@ -143,7 +175,13 @@ struct RefusalFiles {
   const std::wstring& toc = files[4].path;
   const std::wstring& negative = files[5].path;
   const std::wstring& utf16 = files[6].path;
+  const std::wstring& lateNul = files[7].path;
+  const std::wstring& binary = files[8].path;
+  const std::wstring& track100 = files[9].path;
+  const std::wstring& track123 = files[10].path;
+  const std::wstring& longImage = files[11].path;
   const std::wstring folder = kUnicodeFolder + L"\\Disc.cue";
+  const std::wstring device = kPlainFolder + L"\\NUL.cue";  // the NUL device, in any folder
   const std::wstring missing = kUnicodeFolder + L"\\missing.cue";
 
   RefusalFiles() {
@@ -178,6 +216,10 @@ void CueSheetAdded() {
       {"unicode", kUnicodeFolder, L"Disc \u266B \u0414.cue",
        kDialog | kDrop | kCommandLine | kSecondStart},
       {"deep", kDeepFolder, L"A Sheet Deeper Than Plain Windows Paths Go.cue", kDrop},
+      // Text as editors leave it: tabs, 8-bit letters, a page break.
+      {"tabs_latin1_form_feed", kPlainFolder, L"Caf\u00E9.cue", kDialog | kDrop | kSecondStart,
+       "TITLE \"Caf\xE9 Mus\xEEque\"\r\n\tTRACK 01 MODE1/2352\r\n\t\tINDEX 01 00:00:00\r\n"
+       "\f\r\n\tTRACK 02 AUDIO\r\n\t\tINDEX 01 10:00:00\r\n"},
   };
   for (const auto& row : rows) {
     ForEachWay(row.ways, row.name, [&](WayIn way) {
@@ -223,15 +265,35 @@ void CueSheetRefused() {
        L"Its Last Track Is -4. Correct That Line First, Then Select It Again.\r\n\r\n"
        L"Nothing Was Added To The Cue Sheet.",
        f.negative, kDialog | kDrop},
-      {"utf16_without_byte_order_mark", {f.utf16},
-       L"This Cue Sheet Holds NUL Bytes, So It Is Not ANSI Text (It May Be Unicode Text).\r\n"
-       L"Save It As ANSI Text First, Then Select It Again.\r\n\r\n"
-       L"Nothing Was Added To The Cue Sheet.",
-       f.utf16, kDialog | kDrop},
+      {"utf16_without_byte_order_mark", {f.utf16}, NotText(L"A NUL Byte", 1), f.utf16,
+       kDialog | kDrop},
+      // Judged by every byte and every digit, not by a name and a first block.
+      {"disc_image_named_cue", {f.lateNul}, NotText(L"A NUL Byte", kSheet.size() + 5000),
+       f.lateNul, kDialog | kDrop | kSecondStart},
+      {"binary_without_nul", {f.binary}, NotText(L"The Control Byte 03", 5), f.binary,
+       kDialog | kDrop | kSecondStart},
+      {"last_track_100", {f.track100}, TooManyTracks(L"100"), f.track100,
+       kDialog | kDrop | kSecondStart},
+      {"last_track_123", {f.track123}, TooManyTracks(L"123"), f.track123,
+       kDialog | kDrop | kSecondStart},
+      // The box quotes the path shortened in the middle; it fits the screen.
+      {"long_path_without_blanks", {f.longImage},
+       NotACueSheet(L"This File Is Not One",
+                    L"C:\\Discs\\" + std::wstring(10, L'x') + L"\u2026" + std::wstring(36, L'x') +
+                        L".bin"),
+       kInitialCueSheetLabel, kDrop | kSecondStart},
+      {"nul_device", {f.device},
+       L"Only A Cue Sheet (*.cue) Can Be Used.\r\nThis Is A Device Or A Pipe, Not A File On A "
+       L"Disk:\r\n" + f.device + L"\r\n\r\nNothing Was Added To The Cue Sheet.",
+       f.device, kDialog},
   };
   for (const auto& row : rows) {
     ForEachWay(row.ways, row.name, [&](WayIn way) {
       const auto app = OpenBy(way, row.offered);
+      RECT box{};
+      GetWindowRect(app->WaitForMessageBox().hwnd, &box);
+      Check(box.left >= 0 && box.top >= 0 && box.right <= 1024 && box.bottom <= 768,
+            "the box lies inside a 1024x768 screen");
       app->ExpectMessageBox(row.box, BoxIcon::Stop);
       app->WaitForNoDialog();
       app->Settle();

@@ -1,4 +1,4 @@
-#include "cuesheet/protection_tracks.h"
+#include "cuesheet/edit.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 
+#include "cuesheet/protection_block.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/test_files.h"
@@ -19,30 +20,14 @@ using ::testing::StartsWith;
 
 constexpr char kCue[] = "D:\\Discs\\album.cue";
 
-TEST(FormatTrackNumber, PadsBelowTenOnly) {
-  const std::pair<std::int32_t, const char*> cases[] = {
-      {0, "00"}, {3, "03"}, {9, "09"}, {10, "10"}, {99, "99"}, {100, "100"}, {-1, "0-1"}};
-  for (auto [number, text] : cases) EXPECT_EQ(FormatTrackNumber(number), text) << number;
-}
-
-TEST(ProtectionTrackBlock, HasTheExactLinesOfEachPass) {
-  EXPECT_EQ(ProtectionTrackBlock(3, " Audio", true),
-            "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\nTrack 03 Audio\r\n"
-            "Pregap 00:10:00\r\nIndex 01 00:00:00\r\n");
-  EXPECT_EQ(ProtectionTrackBlock(4, " mode1/2352", false),
-            "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\nTrack 04 mode1/2352\r\n"
-            "Index 01 00:00:00\r\n");
-  EXPECT_EQ(ProtectionTrackBlock(12, " Audio", true).size(), 86u);
-  EXPECT_EQ(ProtectionTrackBlock(12, " mode2/2352", false).size(), 74u);
-}
-
 // A count left over from an earlier block starts afresh: the whole block goes out.
 TEST(AppendProtectionTrack, CountsTheBlockFromItsFirstByte) {
   testing::MemoryFileSystem files;
   files.files[kCue] = "";
   NoRetry noRetry;
   std::size_t written = 50;
-  AppendProtectionTrack(files, kCue, 3, " Audio", true, noRetry, written);
+  AppendProtectionTrack(*files.OpenForEditing(kCue), ProtectionTrackBlock(3, " Audio", true),
+                        noRetry, written);
   EXPECT_EQ(files.files.at(kCue), ProtectionTrackBlock(3, " Audio", true));
   EXPECT_EQ(written, 86u);
 }
@@ -122,22 +107,37 @@ INSTANTIATE_TEST_SUITE_P(
         EditCase{"41 FF", "A\xFF\r\nTRACK 02\r\n", {"03", "04", "05"}, Blocks(3)},
         EditCase{"FF 41", "\xFF" "A\r\nTRACK 02\r\n", {"03", "04", "05"}, Blocks(3)},
         EditCase{"41 FE", "A\xFE\r\nTRACK 02\r\n", {"03", "04", "05"}, Blocks(3)},
-        EditCase{"one byte FF", "\xFF", {"01", "02", "03"}, Blocks(1)}),
+        EditCase{"one byte FF", "\xFF", {"01", "02", "03"}, Blocks(1)},
+        // The control bytes text may hold, and 8-bit text.
+        EditCase{"tabs, a Latin-1 title, a form feed and an end-of-file mark",
+                 "TITLE \"Caf\xE9 Mus\xEEque\"\r\n\tTRACK 01 AUDIO\r\n\f\r\n"
+                 "\tTRACK 02 AUDIO\r\n\x1A",
+                 {"03", "04", "05"}, Blocks(3)},
+        // Only the last track's number is read in full, and below 97 the scan's reading stands.
+        EditCase{"TRACK 100 before the last", "TRACK 100\r\nTRACK 07\r\n", {"08", "09", "10"},
+                 Blocks(8)}),
     [](const auto& row) { return testing::TestName(row.param.what); });
 
 TEST(CueSheetEdit, OneRunAdds234BytesWithTwoDigitNumbers) {
   EXPECT_EQ(Blocks(3).size(), 234u);
 }
 
-TEST(CueSheetEdit, ReadsThePathFromTheDialogBeforeEveryUse) {
+// One handle for the whole edit, and one full read of the sheet: each later pass reads only
+// the block the pass before appended. The path chosen is kept, whatever the window holds.
+TEST(CueSheetEdit, OpensTheSheetOnceAndReadsItOnce) {
   testing::FakeWindow window;
   testing::MemoryFileSystem files;
   files.files[kCue] = kTwoTracks;
+  files.files["D:\\other.cue"] = kTwoTracks;
+  window.whileOpen = [&](const std::string&) { window.SetChosenPath("D:\\other.cue"); };
   window.QueueChoice(kCue);
   cmdEdit_Click(window, files);
-  // The empty-path check, the gate's look at the path, the label, the gate's look at the
-  // contents (whose scan is the first pass's), two more scans and three appends.
-  EXPECT_EQ(window.ChosenPathReads(), 9);
+  EXPECT_EQ(files.files.at(kCue), kTwoTracks + Blocks(3));
+  EXPECT_EQ(files.files.at("D:\\other.cue"), kTwoTracks);
+  EXPECT_EQ(files.opensForEditing, 1);
+  EXPECT_EQ(files.opensForReading + files.opensForAppending, 0);
+  EXPECT_EQ(files.bytesRead, kTwoTracks.size() + Blocks(3).size() -
+                                 ProtectionTrackBlock(5, " mode2/2352", false).size());
 }
 
 TEST(CueSheetEdit, ACancelledDialogTouchesNothing) {
@@ -150,7 +150,7 @@ TEST(CueSheetEdit, ACancelledDialogTouchesNothing) {
               ElementsAre("dialog", "box[critical|Varnite] Please Select A Cue Sheet",
                           "set lblCueSheet=There Was No CueSheet Selected"));
   EXPECT_EQ(files.files.at(kCue), kTwoTracks);
-  EXPECT_EQ(files.opensForReading + files.opensForAppending, 0);
+  EXPECT_EQ(files.opensForReading + files.opensForAppending + files.opensForEditing, 0);
 }
 
 // Sheets the appender refuses: it says why and leaves them byte for byte as they were.
@@ -173,7 +173,7 @@ TEST_P(CueSheetRefusal, AppendsNothingAndSaysWhy) {
                             "box[critical|Varnite] " + c.message +
                                 "\r\n\r\nNothing Was Added To The Cue Sheet."));
     EXPECT_EQ(run.files.files.at(kCue), c.sheet);
-    EXPECT_EQ(run.files.opensForAppending, 0);
+    EXPECT_EQ(run.files.bytesWritten, 0u);
   }
 }
 
@@ -184,6 +184,17 @@ const char kUnicode[] =
     "This Cue Sheet Is Saved As Unicode Text.\r\nSave It As ANSI Text First, Then Select It "
     "Again.";
 
+std::string NotText(const std::string& what, std::size_t offset) {
+  return "This File Is Not A Text File: It Holds " + what + " At Offset " +
+         std::to_string(offset) +
+         " (Counting From 0).\r\nA Disc Image Or Other Binary File Holds Such Bytes; A Cue "
+         "Sheet Saved As Unicode Text Holds NUL Bytes Too.\r\nIf It Is A Cue Sheet, Save It As "
+         "ANSI Text First, Then Select It Again.";
+}
+const char kUnfinished[] =
+    "This Cue Sheet Ends With An Unfinished Protection Track, Left By An Edit That Could Not "
+    "Write All Of It.\r\nDelete The Lines After Its Last Whole Track, Then Select It Again.";
+
 INSTANTIATE_TEST_SUITE_P(
     Sheets, CueSheetRefusal,
     ::testing::Values(
@@ -191,8 +202,27 @@ INSTANTIATE_TEST_SUITE_P(
                     std::string(kTooMany) + "97 And A CD Holds No More Than 99."},
         RefusalCase{"99", "  TRACK 99 AUDIO\r\n",
                     std::string(kTooMany) + "99 And A CD Holds No More Than 99."},
+        // The last track as written, every digit of it.
+        RefusalCase{"100", "  TRACK 100 AUDIO\r\n",
+                    std::string(kTooMany) + "100 And A CD Holds No More Than 99."},
+        RefusalCase{"123 as a quoted field", "\"TRACK 123\"\r\n",
+                    std::string(kTooMany) + "123 And A CD Holds No More Than 99."},
+        RefusalCase{"0995", "  TRACK 0995 AUDIO\r\n",
+                    std::string(kTooMany) + "995 And A CD Holds No More Than 99."},
+        RefusalCase{"more digits than are kept", "TRACK 0" + std::string(30, '1'),
+                    std::string(kTooMany) + "999999999 And A CD Holds No More Than 99."},
         RefusalCase{"UTF-16 LE", std::string("\xFF\xFE" "F\0I\0L\0E\0", 10), kUnicode},
-        RefusalCase{"UTF-16 BE", std::string("\xFE\xFF\0F\0I\0L\0E", 10), kUnicode}),
+        RefusalCase{"UTF-16 BE", std::string("\xFE\xFF\0F\0I\0L\0E", 10), kUnicode},
+        // Bytes no text holds, anywhere, named with where they are; a binary file is told
+        // apart as such before a TRACK in it is read as a number.
+        RefusalCase{"NUL past 4 KiB", kTwoTracks + std::string(5000, ' ') + '\0' + "TRACK 02",
+                    NotText("A NUL Byte", kTwoTracks.size() + 5000)},
+        RefusalCase{"no NUL, a bell", "TRACK xy\r\n\x07\x80", NotText("The Control Byte 07", 10)},
+        RefusalCase{"DOS's last control byte before SUB", "\x19",
+                    NotText("The Control Byte 19", 0)},
+        RefusalCase{"ends in a file record and \"Track \"",
+                    kTwoTracks + "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\nTrack ",
+                    kUnfinished}),
     [](const auto& row) { return testing::TestName(row.param.what); });
 
 TEST(CueSheetRefusal, TheRealUnicodeSheetIsRefused) {
@@ -215,16 +245,16 @@ TEST(CueSheetFailures, ARetryThatSucceedsCarriesOnAsIfNothingHadFailed) {
     std::size_t at;  // where the boxes come among the events of a clean run
     std::vector<std::string> boxes;
   } rows[] = {
-      {"the first append opens at the third attempt",
-       [](auto& fs) { fs.openAppendFailures = 2; }, 2,
+      {"the sheet opens at the third attempt",
+       [](auto& fs) { fs.openEditFailures = 2; }, 2,
        {"box[none|Varnite] Err#: 75 - Path/File access error",
         "box[none|Varnite] Err#: 75 - Path/File access error"}},
-      {"a write fails part-way through the second track, then goes through",
+      {"a write stops part-way through the second track, then fails, then goes through",
        [](auto& fs) { fs.writeBreakAt = 86 + 30; }, 5,
-       {"box[none|Varnite] Err#: 57 - Device I/O error"}},
-      {"closing the file after the first track fails once",
-       [](auto& fs) { fs.closeFailures = 1; }, 2,
-       {"box[none|Varnite] Err#: 57 - Device I/O error"}},
+       {"box[none|Varnite] Err#: 61 - Disk full", "box[none|Varnite] Err#: 57 - Device I/O error"}},
+      {"a write takes half the block and says nothing, twice",
+       [](auto& fs) { fs.shortWrites = 2; }, 2,
+       {"box[none|Varnite] Err#: 61 - Disk full", "box[none|Varnite] Err#: 61 - Disk full"}},
       {"flushing the first track fails once", [](auto& fs) { fs.flushFailures = 1; }, 2,
        {"box[none|Varnite] Err#: 57 - Device I/O error"}},
   };
@@ -282,19 +312,17 @@ std::string GiveUp(const char* line, const char* tail) {
          line + "\r\n\r\n" + tail;
 }
 
-// The first block went out whole, but the system never confirmed that it reached the disk.
-std::vector<std::string> Unconfirmed() {
-  return {Err("57 - Device I/O error"), Err("57 - Device I/O error"),
-          GiveUp("57 - Device I/O error",
-                 "No Protection Tracks Were Added.\r\n"
-                 "The Cue Sheet Ends With An Unfinished Protection Track.")};
+const char kTrack03Added[] = "box[none|Varnite] Track 03 has been added";
+std::string Removed(const char* number) {
+  return std::string("\r\nWhat Was Written Of Track ") + number +
+         " Has Been Removed Again: The Cue Sheet Ends With Whole Tracks Only.";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, CueSheetFault,
     ::testing::Values(
-        FaultCase{"the sheet cannot be opened for reading",
-                  [](auto& fs) { fs.openReadFailures = 3; },
+        FaultCase{"the sheet cannot be opened",
+                  [](auto& fs) { fs.openEditFailures = 3; },
                   {Err("75 - Path/File access error"), Err("75 - Path/File access error"),
                    GiveUp("75 - Path/File access error", "No Protection Tracks Were Added.")},
                   0},
@@ -308,38 +336,58 @@ INSTANTIATE_TEST_SUITE_P(
                   {Err("13 - Type mismatch"), Err("13 - Type mismatch"),
                    GiveUp("13 - Type mismatch", "No Protection Tracks Were Added.")},
                   0},
+        // A block that cannot be written whole is cut back out: whole tracks only.
         FaultCase{"disk full part-way through the second track",
                   [](auto& fs) { fs.diskSpace = 86 + 30; },
-                  {"beep", "box[none|Varnite] Track 03 has been added", "beep",
-                   Err("61 - Disk full"), Err("61 - Disk full"),
+                  {"beep", kTrack03Added, "beep", Err("61 - Disk full"), Err("61 - Disk full"),
                    GiveUp("61 - Disk full",
-                          "Protection Tracks Added Before The Failure: 03.\r\n"
-                          "The Cue Sheet Ends With An Unfinished Protection Track.")},
-                  86 + 30},
+                          ("Protection Tracks Added Before The Failure: 03." + Removed("04"))
+                              .c_str())},
+                  86},
         FaultCase{"disk full exactly after the first track",
                   [](auto& fs) { fs.diskSpace = 86; },
-                  {"beep", "box[none|Varnite] Track 03 has been added", "beep",
-                   Err("61 - Disk full"), Err("61 - Disk full"),
+                  {"beep", kTrack03Added, "beep", Err("61 - Disk full"), Err("61 - Disk full"),
                    GiveUp("61 - Disk full", "Protection Tracks Added Before The Failure: 03.")},
                   86},
         FaultCase{"disk full one byte into the third track",
                   [](auto& fs) { fs.diskSpace = 86 + 74 + 1; },
-                  {"beep", "box[none|Varnite] Track 03 has been added", "beep",
+                  {"beep", kTrack03Added, "beep",
                    "beep", "box[none|Varnite] Track 04 has been added", "beep",
                    Err("61 - Disk full"), Err("61 - Disk full"),
                    GiveUp("61 - Disk full",
-                          "Protection Tracks Added Before The Failure: 03, 04.\r\n"
-                          "The Cue Sheet Ends With An Unfinished Protection Track.")},
-                  86 + 74 + 1},
-        // A drive or share that never takes the data: no success box, ever.
-        FaultCase{"every flush fails", [](auto& fs) { fs.flushFailures = 3; }, Unconfirmed(), 86},
-        FaultCase{"every close fails", [](auto& fs) { fs.closeFailures = 3; }, Unconfirmed(), 86},
-        // The first track is whole, and nothing of the second was written.
-        FaultCase{"the second scan cannot open the file",
-                  [](auto& fs) { fs.openReadFailures = 3, fs.openReadFailuresFrom = 3; },
-                  {"beep", "box[none|Varnite] Track 03 has been added", "beep",
-                   Err("75 - Path/File access error"), Err("75 - Path/File access error"),
-                   GiveUp("75 - Path/File access error",
+                          ("Protection Tracks Added Before The Failure: 03, 04." + Removed("05"))
+                              .c_str())},
+                  86 + 74},
+        // Every write takes half of what is left and reports no failure.
+        FaultCase{"short writes", [](auto& fs) { fs.shortWrites = 3; },
+                  {Err("61 - Disk full"), Err("61 - Disk full"),
+                   GiveUp("61 - Disk full",
+                          ("No Protection Tracks Were Added." + Removed("03")).c_str())},
+                  0},
+        FaultCase{"the cut-back fails too",
+                  [](auto& fs) { fs.diskSpace = 86 + 30, fs.cutBackFailures = 1; },
+                  {"beep", kTrack03Added, "beep", Err("61 - Disk full"), Err("61 - Disk full"),
+                   GiveUp("61 - Disk full",
+                          "Protection Tracks Added Before The Failure: 03.\r\n"
+                          "The Cue Sheet Ends With An Unfinished Protection Track.\r\n"
+                          "It Could Not Be Removed (Err#: 70 - Permission denied): Delete Its "
+                          "Lines Before Using The Cue Sheet.")},
+                  86 + 30},
+        // A drive or share that never confirms the data: no success box, and the block,
+        // written whole, is said to be unconfirmed, neither added nor unfinished.
+        FaultCase{"every flush fails", [](auto& fs) { fs.flushFailures = 3; },
+                  {Err("57 - Device I/O error"), Err("57 - Device I/O error"),
+                   GiveUp("57 - Device I/O error",
+                          "Track 03 Was Written In Full, But The System Never Confirmed It "
+                          "Reached The Disk.")},
+                  86},
+        // The first track is whole, and nothing of the second was written. The gate's
+        // scan takes two reads: the sheet and its end.
+        FaultCase{"the second scan cannot read the file",
+                  [](auto& fs) { fs.readFailures = 3, fs.readFailuresFrom = 3; },
+                  {"beep", kTrack03Added, "beep",
+                   Err("57 - Device I/O error"), Err("57 - Device I/O error"),
+                   GiveUp("57 - Device I/O error",
                           "Protection Tracks Added Before The Failure: 03.")},
                   86}),
     [](const auto& row) { return testing::TestName(row.param.what); });

@@ -1,10 +1,11 @@
-#include "cuesheet/given_paths.h"
+#include "cuesheet/sheet_checks.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "cuesheet/protection_tracks.h"
+#include "cuesheet/edit.h"
+#include "cuesheet/protection_block.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/test_files.h"
@@ -19,8 +20,12 @@ constexpr char kFolder[] = "D:\\Discs";
 constexpr char kNegative[] = "D:\\Discs\\negative.cue";
 constexpr char kUtf16[] = "D:\\Discs\\utf16.cue";
 constexpr char kLateNul[] = "D:\\Discs\\late-nul.cue";
+constexpr char kDevice[] = "D:\\Discs\\NUL.cue";
+constexpr char kLink[] = "D:\\Discs\\link.cue";
+const std::string kLongImage = "D:\\" + std::string(200, 'i') + ".bin";
 
-const std::string kSheet = "FILE \"album.bin\" BINARY\r\n  TRACK 02 AUDIO\r\n    INDEX 01 00:00:00\r\n";
+const std::string kSheet =
+    "FILE \"album.bin\" BINARY\r\n  TRACK 02 AUDIO\r\n    INDEX 01 00:00:00\r\n";
 
 std::string Blocks(int first) {
   return ProtectionTrackBlock(first, " Audio", true) +
@@ -33,6 +38,15 @@ std::string Refusal(const std::string& why) {
 }
 std::string NotACueSheet(const std::string& what, const std::string& path) {
   return Refusal("Only A Cue Sheet (*.cue) Can Be Used.\r\n" + what + ":\r\n" + path);
+}
+std::string Only(const std::string& what) {
+  return "Only A Cue Sheet (*.cue) Can Be Used.\r\n" + what;
+}
+std::string NotText(std::size_t offset) {
+  return "This File Is Not A Text File: It Holds A NUL Byte At Offset " + std::to_string(offset) +
+         " (Counting From 0).\r\nA Disc Image Or Other Binary File Holds Such Bytes; A Cue "
+         "Sheet Saved As Unicode Text Holds NUL Bytes Too.\r\nIf It Is A Cue Sheet, Save It As "
+         "ANSI Text First, Then Select It Again.";
 }
 // A refusal of what the file holds: the label shows the sheet, the box says why.
 std::vector<std::string> ContentRefused(const std::string& path, const std::string& why) {
@@ -55,6 +69,13 @@ testing::MemoryFileSystem Disc() {
   files.files[kUtf16] = std::string("T\0R\0A\0C\0K\0 \0" "0\0" "1\0", 16);
   // Text up to a NUL in the last byte of the first 4 KiB block.
   files.files[kLateNul] = kSheet + std::string(4095 - kSheet.size(), ' ') + '\0' + kSheet;
+  files.files[kDevice] = "";
+  files.devices = {kDevice};
+  files.files[kLink] = kSheet;
+  files.links[kLink] = kImage;
+  files.files["D:\\Discs\\link2.cue"] = kSheet;
+  files.links["D:\\Discs\\link2.cue"] = "E:\\Sheets\\album.CUE";
+  files.files[kLongImage] = kSheet;
   files.folders = {kFolder, "D:\\Discs\\Disc.cue"};
   return files;
 }
@@ -94,7 +115,7 @@ TEST_P(GivenPaths, OneCueSheetIsEditedAndAnythingElseRefusedByteForByte) {
         window.QueueChoice(c.paths.front());
         cmdEdit_Click(window, files);
       } else {
-        OpenGivenCueSheet(window, files, c.paths);
+        EditGivenCueSheet(window, files, c.paths);
       }
 
       auto expected = before;
@@ -107,10 +128,10 @@ TEST_P(GivenPaths, OneCueSheetIsEditedAndAnythingElseRefusedByteForByte) {
                   "box[info|Varnite] Now Record The Image Back To CD Using The Same Cue Sheet");
       } else {
         EXPECT_EQ(window.events, events);
-        EXPECT_EQ(files.opensForAppending, 0);
+        EXPECT_EQ(files.bytesWritten, 0u);
         // What the box says holds.
         if (events.empty() || events.back().find("Nothing Was Opened.") != std::string::npos) {
-          EXPECT_EQ(files.opensForReading, 0);
+          EXPECT_EQ(files.opensForReading + files.opensForEditing, 0);
         }
       }
       EXPECT_EQ(files.files, expected);
@@ -145,13 +166,22 @@ INSTANTIATE_TEST_SUITE_P(
         GivenCase{"missing sheet", {"D:\\Discs\\gone.cue"},
                   {Refusal("This Cue Sheet Cannot Be Found:\r\nD:\\Discs\\gone.cue")}},
         GivenCase{"UTF-16 without a byte order mark", {kUtf16},
-                  ContentRefused(kUtf16, "This Cue Sheet Holds NUL Bytes, So It Is Not ANSI "
-                                         "Text (It May Be Unicode Text).\r\nSave It As ANSI "
-                                         "Text First, Then Select It Again.")},
+                  ContentRefused(kUtf16, NotText(1))},
         GivenCase{"NUL at the end of the first block", {kLateNul},
-                  ContentRefused(kLateNul, "This Cue Sheet Holds NUL Bytes, So It Is Not ANSI "
-                                           "Text (It May Be Unicode Text).\r\nSave It As ANSI "
-                                           "Text First, Then Select It Again.")},
+                  ContentRefused(kLateNul, NotText(4095))},
+        // What the handle opened, judged from the handle.
+        GivenCase{"the NUL device named .cue", {kDevice},
+                  ContentRefused(kDevice, Only("This Is A Device Or A Pipe, Not A File On A "
+                                               "Disk:\r\n" + std::string(kDevice)))},
+        GivenCase{"a link named .cue to a disc image", {kLink},
+                  ContentRefused(kLink, Only("This Name Leads To A File That Is Not One:\r\n" +
+                                             std::string(kLink) + "\r\nLeads To:\r\n" + kImage))},
+        GivenCase{"a link to another sheet", {"D:\\Discs\\link2.cue"}, {}},
+        // A path in a box is shortened; the label keeps it whole.
+        GivenCase{"a long name that is not a cue sheet", {kLongImage},
+                  {NotACueSheet("This File Is Not One", "D:\\" + std::string(16, 'i') +
+                                                            "\xE2\x80\xA6" +
+                                                            std::string(36, 'i') + ".bin")}},
         GivenCase{"negative last track", {kNegative},
                   ContentRefused(kNegative, "This Cue Sheet's Last Track Number Is Below Zero, "
                                             "Which No CD Track Has.\r\nIts Last Track Is -1. "
@@ -172,7 +202,8 @@ TEST(GivenPaths, EditExactlyAsAChoiceInTheDialogDoes) {
       {"TRACK with no number", [](auto& fs) { fs.files[kCue] += "  TRACK\r\n"; }},
       {"disk full part-way", [](auto& fs) { fs.diskSpace = 100; }},
       {"appending fails twice", [](auto& fs) { fs.openAppendFailures = 2; }},
-      {"removed after the look", [](auto& fs) { fs.openReadFailures = 1; }},
+      {"removed after the look", [](auto& fs) { fs.openEditFailures = 1; }},
+      {"a device named .cue", [](auto& fs) { fs.devices.insert(kCue); }},
   };
   for (const auto& row : rows) {
     testing::FakeWindow chosen, given;
@@ -182,7 +213,7 @@ TEST(GivenPaths, EditExactlyAsAChoiceInTheDialogDoes) {
     chosen.QueueChoice(kCue);
 
     cmdEdit_Click(chosen, chosenFiles);
-    OpenGivenCueSheet(given, givenFiles, {kCue});
+    EditGivenCueSheet(given, givenFiles, {kCue});
 
     ASSERT_FALSE(chosen.events.empty());
     EXPECT_EQ(chosen.events.front(), "dialog");
@@ -191,8 +222,6 @@ TEST(GivenPaths, EditExactlyAsAChoiceInTheDialogDoes) {
         << row.what;
     EXPECT_EQ(givenFiles.files, chosenFiles.files) << row.what;
     EXPECT_EQ(given.Caption(Control::lblCueSheet), chosen.Caption(Control::lblCueSheet));
-    // Both read the path before every use; the dialog route once more, for its empty test.
-    EXPECT_EQ(given.ChosenPathReads() + 1, chosen.ChosenPathReads()) << row.what;
   }
 }
 
