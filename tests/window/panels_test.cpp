@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "tests/support/fake_window.h"
 
 namespace varnite {
@@ -29,6 +32,15 @@ const ToggleCase kToggles[] = {
 
 class PanelToggle : public ::testing::TestWithParam<ToggleCase> {};
 
+// The events but the labels' showing and hiding, which the label rule's table checks.
+std::vector<std::string> WithoutLabels(const std::vector<std::string>& events) {
+  std::vector<std::string> kept;
+  for (const std::string& event : events) {
+    if (event.rfind("show lbl", 0) != 0 && event.rfind("hide lbl", 0) != 0) kept.push_back(event);
+  }
+  return kept;
+}
+
 TEST_P(PanelToggle, ShowsThenHidesAndAnswersEveryClick) {
   const ToggleCase& t = GetParam();
   testing::FakeWindow window;
@@ -37,21 +49,24 @@ TEST_P(PanelToggle, ShowsThenHidesAndAnswersEveryClick) {
   const std::string label = testing::ControlName(t.label);
 
   t.click(window);
-  EXPECT_THAT(window.events, ElementsAre("show " + panel, "set " + button + "=" + t.shown,
-                                         "set " + label + "=" + t.reply));
-  EXPECT_TRUE(window.PanelVisible(t.panel));
+  EXPECT_THAT(WithoutLabels(window.events),
+              ElementsAre("show " + panel, "set " + button + "=" + t.shown,
+                          "set " + label + "=" + t.reply));
+  EXPECT_TRUE(window.Visible(t.panel));
 
   window.events.clear();
   t.click(window);
-  EXPECT_THAT(window.events, ElementsAre("hide " + panel, "set " + button + "=" + t.hidden,
-                                         "set " + label + "=" + t.reply));
-  EXPECT_FALSE(window.PanelVisible(t.panel));
+  EXPECT_THAT(WithoutLabels(window.events),
+              ElementsAre("hide " + panel, "set " + button + "=" + t.hidden,
+                          "set " + label + "=" + t.reply));
+  EXPECT_FALSE(window.Visible(t.panel));
   EXPECT_EQ(window.Caption(t.label), t.reply);
 }
 
 TEST_P(PanelToggle, AnUnknownCaptionOnlySetsTheReply) {
   const ToggleCase& t = GetParam();
-  for (std::string caption : {std::string(t.hidden) + " ", std::string("hide help"), std::string()}) {
+  for (std::string caption :
+       {std::string(t.hidden) + " ", std::string("hide help"), std::string()}) {
     testing::FakeWindow window;
     window.SetCaption(t.button, caption);
     window.events.clear();
@@ -69,13 +84,49 @@ TEST(PanelToggles, AreIndependent) {
   testing::FakeWindow window;
   cmdAbout_Click(window);
   cmdHelp_Click(window);
-  EXPECT_TRUE(window.PanelVisible(Control::txtAbout));
-  EXPECT_TRUE(window.PanelVisible(Control::txtHelp));
+  EXPECT_TRUE(window.Visible(Control::txtAbout));
+  EXPECT_TRUE(window.Visible(Control::txtHelp));
   cmdHelp_Click(window);  // hiding one leaves the other as it was
-  EXPECT_TRUE(window.PanelVisible(Control::txtAbout));
-  EXPECT_FALSE(window.PanelVisible(Control::txtHelp));
+  EXPECT_TRUE(window.Visible(Control::txtAbout));
+  EXPECT_FALSE(window.Visible(Control::txtHelp));
   EXPECT_EQ(window.Caption(Control::cmdAbout), "Hide About");
   EXPECT_EQ(window.Caption(Control::cmdHelp), "Help Please");
+}
+
+// The labels lie under the panels: hidden while either is shown, back once both are hidden.
+// A panel shows before the labels go and hides after they are back, so neither flickers.
+TEST(PanelToggles, LabelsHideWhileEitherPanelIsShown) {
+  const struct {
+    const char* clicks;  // A: About, H: Help
+    bool labelsShown;
+  } rows[] = {
+      {"A", false}, {"H", false}, {"AA", true}, {"AH", false},
+      {"AHA", false}, {"AHH", false}, {"AHAH", true}, {"HAHA", true},
+  };
+  const Control labels[] = {Control::lblCreate, Control::lblCueSheet, Control::lblHelp,
+                            Control::lblAbout};
+  for (const auto& row : rows) {
+    testing::FakeWindow window;
+    for (const char* c = row.clicks; *c; ++c) {
+      window.events.clear();
+      (*c == 'A' ? cmdAbout_Click : cmdHelp_Click)(window);
+    }
+    for (Control label : labels) {
+      EXPECT_EQ(window.Visible(label), row.labelsShown)
+          << row.clicks << " " << testing::ControlName(label);
+    }
+    // The last click's panel against the first label it shows or hides.
+    const std::string panel = row.clicks[std::strlen(row.clicks) - 1] == 'A' ? "txtAbout"
+                                                                               : "txtHelp";
+    const bool shows = window.Visible(panel == "txtAbout" ? Control::txtAbout : Control::txtHelp);
+    const auto at = [&](const std::string& event) {
+      return std::find(window.events.begin(), window.events.end(), event) - window.events.begin();
+    };
+    const auto panelAt = at((shows ? "show " : "hide ") + panel);
+    const auto labelAt = at((row.labelsShown ? "show " : "hide ") + std::string("lblCreate"));
+    ASSERT_LT(labelAt, static_cast<long>(window.events.size())) << row.clicks;
+    EXPECT_EQ(panelAt < labelAt, shows) << row.clicks;
+  }
 }
 
 std::vector<std::string> Lines(const std::string& text) {

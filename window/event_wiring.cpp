@@ -1,4 +1,4 @@
-#include "app/event_wiring.h"
+#include "window/event_wiring.h"
 
 #include "cuesheet/given_paths.h"
 #include "cuesheet/protection_tracks.h"
@@ -41,10 +41,10 @@ void WireClickHandlers(Dispatcher& dispatcher, MainWindow& window, FileSystem& f
   });
 }
 
-void OpenGivenPaths(Dispatcher& dispatcher, MainWindow& window, FileSystem& files,
-                    const std::vector<std::string>& paths) {
-  if (paths.empty()) return;
-  if (!dispatcher.Run([&] { OpenGivenCueSheet(window, files, paths); })) window.Beep();
+WaysIn::OpenCommand GivenPathsCommand(MainWindow& window, FileSystem& files) {
+  return [&window, &files](const std::vector<std::string>& paths) {
+    OpenGivenCueSheet(window, files, paths);
+  };
 }
 
 }  // namespace varnite
