@@ -11,6 +11,7 @@
 // through the process's first search path, which starts with the exe's folder.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "resources/resource.h"
 #include "tests/ui/ui_driver.h"
@@ -182,6 +183,28 @@ void HandOverFromAnotherProgram() {
       {"driver", false, sheet},
       {"claims_varnite_itself", true, sheet},
   };
+  // A block too large for the queue makes Varnite's message loop fail (4 MiB, under Wine):
+  // it ends with a box that says so, never silently.
+  Row("four_mib", [&] {
+    Varnite app(L"", folder);
+    std::vector<char> huge(4 << 20, 'x');
+    COPYDATASTRUCT data{kHandOverTag, static_cast<DWORD>(huge.size()), huge.data()};
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(app.window(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                        SMTO_ABORTIFHUNG, 10000, &answer);
+    WaitUntil([&] { return app.DialogCount() > 0 || !app.Running(); }, 5000);
+    Check(app.Running(), "Varnite runs until its box is closed");
+    Check(ReadFileBytes(sheet) == kSheet, "the sheet keeps its bytes");
+    if (app.DialogCount() == 0) {  // the loop took the block, so a hand-over it is not
+      CheckEq(static_cast<long>(answer), 0, "the answer to a block of 4 MiB");
+      return;
+    }
+    app.ExpectMessageBox(L"Varnite Could Not Read Its Messages And Has Ended.", BoxIcon::Stop);
+    DWORD code = 0;
+    Check(WaitForSingleObject(app.process(), 5000) == WAIT_OBJECT_0, "Varnite ends");
+    GetExitCodeProcess(app.process(), &code);
+    CheckEq(static_cast<long>(code), 1, "the exit code");
+  });
   for (const auto& row : rows) {
     Row(row.name, [&] {
       Varnite app(L"", folder);

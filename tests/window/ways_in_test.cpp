@@ -12,120 +12,104 @@
 namespace varnite {
 namespace {
 
-enum State { kIdle, kBusy, kEnded };
-const char* const kStateNames[] = {"idle", "busy", "ended"};
-
 // A window whose About button and given paths only say that they ran, whose CueSheet button
 // opens the file dialog (where a busy row's input arrives) and whose Create button fails.
 struct Program {
   testing::FakeWindow window;
   WaysIn ways{window, window, [this](const std::vector<std::string>& paths) {
-                std::string line = "open";
-                for (const std::string& path : paths) line += " " + path;
-                window.events.push_back(line);
+                for (const std::string& path : paths) window.events.push_back("open " + path);
               }};
   Program() {
     ways.dispatcher().Bind(Control::cmdAbout, [this] { window.events.push_back("about"); });
     ways.dispatcher().Bind(Control::cmdEdit, [this] { window.ShowOpenDialog(); });
     ways.dispatcher().Bind(Control::cmdCreate, [] { throw std::runtime_error("failed"); });
-    ways.dispatcher().ReportUncaughtFailures([this](std::exception_ptr) {
-      window.events.push_back("report");
-    });
+    ways.dispatcher().ReportUncaughtFailures([](std::exception_ptr) {});
+  }
+  // A hand-over from process `sender`, of whom only 200 is another Varnite.
+  int HandOver(std::uint32_t sender, const std::u16string& path) {
+    const std::u16string block = EncodeHandOver({sender, {path}});
+    return ways.HandOver(
+        kHandOverTag, block.data(), block.size() * sizeof(char16_t),
+        [](std::uint32_t id) { return id == 200; }, [&] { window.events.push_back("answer"); });
+  }
+  std::string Events(std::size_t from, std::size_t to) const {
+    std::string line;
+    for (std::size_t i = from; i < to; ++i) line += (i > from ? ", " : "") + window.events[i];
+    return line;
   }
 };
 
-bool HandOverFrom(WaysIn& ways, testing::FakeWindow& window, std::uint32_t sender,
-                  const std::u16string& path) {
-  const std::u16string block = EncodeHandOver({sender, {path}});
-  return ways.HandOver(
-      kHandOverTag, block.data(), block.size() * sizeof(char16_t),
-      [](std::uint32_t id) { return id == 200; }, [&] { window.events.push_back("answer"); });
-}
-
-std::string Joined(const std::vector<std::string>& events, std::size_t from, std::size_t to) {
-  std::string line;
-  for (std::size_t i = from; i < to; ++i) line += (line.empty() ? "" : ", ") + events[i];
-  return line;
-}
+const char* const kStates[] = {"idle", "busy", "ended"};
 
 // Every way in, while idle, while a command runs and once the program has ended: what it
-// does at once, what it answers, and whether the window closes when the running command ends.
+// does at once, what it answers (-1: nothing), and, while busy, whether the window closes
+// once the running command ends.
 TEST(WaysIn, EachInputWhileIdleBusyAndEnded) {
   const std::string run = "block Varnite is in the middle of editing a file., working, ";
   const std::string done = ", arrow, unblock";
   const struct {
     const char* name;
-    int (*send)(Program&);  // the answer, where the input has one
+    int (*send)(Program&);
     std::string idle, busy;
-    int idleAnswer = -1, busyAnswer = -1, endedAnswer = -1;
+    int answers[3];  // idle, busy, ended
     bool closesAfterBusy = false;
   } rows[] = {
-      {"click", [](Program& p) { p.ways.Click(Control::cmdAbout); return -1; },
-       run + "about" + done, ""},
-      {"drop", [](Program& p) { p.ways.OpenPaths({"C:\\a.cue"}); return -1; },
-       run + "open C:\\a.cue" + done, "beep"},
-      {"drop of nothing", [](Program& p) { p.ways.OpenPaths({}); return -1; }, "", ""},
+      {"click", [](Program& p) { return p.ways.Click(Control::cmdAbout), -1; },
+       run + "about" + done, "", {-1, -1, -1}},
+      {"drop", [](Program& p) { return p.ways.OpenPaths({"C:\\a.cue"}), -1; },
+       run + "open C:\\a.cue" + done, "beep", {-1, -1, -1}},
+      {"drop of nothing", [](Program& p) { return p.ways.OpenPaths({}), -1; }, "", "",
+       {-1, -1, -1}},
       {"start paths, opened once",
        [](Program& p) {
          const bool kept = p.ways.KeepStartPaths({"C:\\a.cue", "C:\\b.cue"});
          p.ways.OpenStartPaths();
-         p.ways.OpenStartPaths();
-         return kept ? 1 : 0;
+         return p.ways.OpenStartPaths(), kept ? 1 : 0;
        },
-       run + "open C:\\a.cue C:\\b.cue" + done, "beep", 1, 1, 1},
+       run + "open C:\\a.cue, open C:\\b.cue" + done, "beep", {1, 1, 1}},
       {"no start paths",
        [](Program& p) {
          const bool kept = p.ways.KeepStartPaths({});
-         p.ways.OpenStartPaths();
-         return kept ? 1 : 0;
+         return p.ways.OpenStartPaths(), kept ? 1 : 0;
        },
-       "", "", 0, 0, 0},
-      {"hand-over from another Varnite",
-       [](Program& p) { return HandOverFrom(p.ways, p.window, 200, u"C:\\a.cue") ? 1 : 0; },
-       "answer, " + run + "open C:\\a.cue" + done, "answer, beep", 1, 1, 0},
+       "", "", {0, 0, 0}},
+      {"hand-over from another Varnite", [](Program& p) { return p.HandOver(200, u"C:\\a.cue"); },
+       "answer, " + run + "open C:\\a.cue" + done, "answer, beep", {1, 1, 0}},
       {"hand-over from another program",
-       [](Program& p) { return HandOverFrom(p.ways, p.window, 300, u"C:\\a.cue") ? 1 : 0; }, "",
-       "", 0, 0, 0},
-      {"hand-over of a relative path",
-       [](Program& p) { return HandOverFrom(p.ways, p.window, 200, u"a.cue") ? 1 : 0; }, "", "",
-       0, 0, 0},
-      {"close", [](Program& p) { p.ways.Close(); return -1; }, "close", "", -1, -1, -1, true},
-      {"log-off query", [](Program& p) { return p.ways.MayEndSession() ? 1 : 0; }, "", "", 1, 0,
-       1},
-      {"session ends", [](Program& p) { p.ways.EndSession(true); return -1; }, "close", "", -1,
-       -1, -1, true},
-      {"session goes on", [](Program& p) { p.ways.EndSession(false); return -1; }, "", ""},
+       [](Program& p) { return p.HandOver(300, u"C:\\a.cue"); }, "", "", {0, 0, 0}},
+      {"hand-over of a relative path", [](Program& p) { return p.HandOver(200, u"a.cue"); }, "",
+       "", {0, 0, 0}},
+      {"close", [](Program& p) { return p.ways.Close(), -1; }, "close", "", {-1, -1, -1}, true},
+      {"log-off query", [](Program& p) { return p.ways.MayEndSession() ? 1 : 0; }, "", "",
+       {1, 0, 1}},
+      {"session ends", [](Program& p) { return p.ways.EndSession(true), -1; }, "close", "",
+       {-1, -1, -1}, true},
+      {"session goes on", [](Program& p) { return p.ways.EndSession(false), -1; }, "", "",
+       {-1, -1, -1}},
   };
   for (const auto& row : rows) {
-    for (State state : {kIdle, kBusy, kEnded}) {
-      const std::string name = row.name + std::string(" while ") + kStateNames[state];
+    for (int state = 0; state < 3; ++state) {
+      const std::string name = row.name + std::string(" while ") + kStates[state];
       Program p;
       int answer = -2;
       std::size_t from = 0, to = 0;
-      if (state == kEnded) {
-        p.ways.Click(Control::cmdCreate);
-        ASSERT_EQ(p.window.events.back(), "close") << name;
-      }
-      if (state == kBusy) {
-        p.window.whileOpen = [&](const std::string&) {
-          from = p.window.events.size();
-          answer = row.send(p);
-          to = p.window.events.size();
-        };
-        p.ways.Click(Control::cmdEdit);
-      } else {
+      const auto send = [&] {
         from = p.window.events.size();
         answer = row.send(p);
         to = p.window.events.size();
+      };
+      if (state == 2) p.ways.Click(Control::cmdCreate);  // fails: the program ends
+      if (state == 1) {
+        p.window.whileOpen = [&](const std::string&) { send(); };
+        p.ways.Click(Control::cmdEdit);
+      } else {
+        send();
       }
-      const std::string expected = state == kIdle ? row.idle : state == kBusy ? row.busy : "";
-      EXPECT_EQ(Joined(p.window.events, from, to), expected) << name;
-      const int expectedAnswer =
-          state == kIdle ? row.idleAnswer : state == kBusy ? row.busyAnswer : row.endedAnswer;
-      EXPECT_EQ(answer, expectedAnswer) << name;
-      if (state == kBusy) {
-        const std::string after = Joined(p.window.events, to, p.window.events.size());
-        EXPECT_EQ(after, row.closesAfterBusy ? "arrow, unblock, close" : "arrow, unblock")
+      EXPECT_EQ(p.Events(from, to), state == 0 ? row.idle : state == 1 ? row.busy : "") << name;
+      EXPECT_EQ(answer, row.answers[state]) << name;
+      if (state == 1) {
+        EXPECT_EQ(p.Events(to, p.window.events.size()),
+                  row.closesAfterBusy ? "arrow, unblock, close" : "arrow, unblock")
             << name;
       }
     }
@@ -133,22 +117,16 @@ TEST(WaysIn, EachInputWhileIdleBusyAndEnded) {
 }
 
 // What a program without administrator rights may send the elevated window: a drop from
-// Explorer, and nothing that can start an edit by itself.
+// Explorer (WM_DROPFILES, WM_COPYGLOBALDATA), and nothing that can start an edit by itself
+// (WM_COPYDATA, WM_CLOSE, WM_COMMAND, the start paths' WM_APP + 1).
 TEST(WaysIn, OnlyADropPassesThePrivilegeFilter) {
-  const struct {
-    const char* name;
-    unsigned message;
-    bool passes;
-  } rows[] = {
-      {"WM_DROPFILES", 0x0233, true}, {"WM_COPYGLOBALDATA", 0x0049, true},
-      {"WM_COPYDATA", 0x004A, false}, {"WM_CLOSE", 0x0010, false},
-      {"WM_COMMAND", 0x0111, false},  {"the start paths' WM_APP + 1", 0x8001, false},
-  };
-  for (const auto& row : rows) {
+  const auto passes = [](unsigned message) {
     const auto* end = std::end(kMessagesFromLowerPrivilege);
-    EXPECT_EQ(std::find(std::begin(kMessagesFromLowerPrivilege), end, row.message) != end,
-              row.passes)
-        << row.name;
+    return std::find(std::begin(kMessagesFromLowerPrivilege), end, message) != end;
+  };
+  for (unsigned message : {0x0233u, 0x0049u}) EXPECT_TRUE(passes(message)) << message;
+  for (unsigned message : {0x004Au, 0x0010u, 0x0111u, 0x8001u}) {
+    EXPECT_FALSE(passes(message)) << message;
   }
 }
 
