@@ -10,12 +10,12 @@ WaysIn::WaysIn(MainWindow& window, Shell& shell, OpenCommand open)
     : window_(window), shell_(shell), open_(std::move(open)) {}
 
 void WaysIn::Click(Control control) {
-  Run([&] { dispatcher_.Click(control); });
+  RunWayIn([&] { dispatcher_.Click(control); });
 }
 
 void WaysIn::OpenPaths(const std::vector<std::string>& paths) {
   if (paths.empty()) return;
-  Run([&] {
+  RunWayIn([&] {
     if (!dispatcher_.Run([&] { open_(paths); })) window_.Beep();
   });
 }
@@ -53,7 +53,7 @@ void WaysIn::EndSession(bool ending) {
   if (ending) Close();
 }
 
-void WaysIn::Run(const std::function<void()>& wayIn) {
+void WaysIn::RunWayIn(const std::function<void()>& wayIn) {
   // Once the program has ended nothing more is taken; the window is on its way out.
   if (dispatcher_.Ended()) return;
   if (dispatcher_.Busy()) {

@@ -85,7 +85,7 @@ class WaysIn {
   // cursor while it works; when it has ended the window closes if a close came meanwhile, or
   // if a failure no handler caught has been reported. Inside a running command the way in
   // runs as it is, and the dispatcher refuses what it starts.
-  void Run(const std::function<void()>& wayIn);
+  void RunWayIn(const std::function<void()>& wayIn);
 
   MainWindow& window_;
   Shell& shell_;
