@@ -17,7 +17,8 @@ CALLS = "user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter"
 
 class MessageFilter(unittest.TestCase):
     def test_only_a_drop_is_let_through(self):
-        reg = os.path.join(os.environ["WINEPREFIX"], "drive_c", "windows", "system32", "reg.exe")
+        prefix = os.environ.get("WINEPREFIX", os.path.expanduser("~/.wine"))
+        reg = os.path.join(prefix, "drive_c", "windows", "system32", "reg.exe")
         subprocess.run([ARGS.wine_run, reg, "add", KEY, "/v", "RelayInclude", "/d", CALLS, "/f"],
                        check=True, capture_output=True)
         try:
