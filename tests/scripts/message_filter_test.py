@@ -7,12 +7,14 @@ import argparse
 import os
 import re
 import subprocess
+import select
 import sys
 import time
 import unittest
 
 KEY = r"HKCU\Software\Wine\Debug"
-CALLS = "user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter"
+# The filter is set while the window is made, before the message loop starts.
+CALLS = "user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter;user32.GetMessageW"
 
 
 class MessageFilter(unittest.TestCase):
@@ -23,12 +25,24 @@ class MessageFilter(unittest.TestCase):
                        check=True, capture_output=True)
         try:
             env = dict(os.environ, WINEDEBUG="+relay")
-            varnite = subprocess.Popen([ARGS.wine_run, ARGS.exe], env=env, text=True,
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-                                       errors="replace")
-            time.sleep(8)  # the filter is set as the window is made
+            varnite = subprocess.Popen([ARGS.wine_run, ARGS.exe], env=env,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+            # Read what has come as it comes (a process Wine starts for the desktop may hold
+            # the pipe open after Varnite has gone), until the thread that set the filter
+            # enters its message loop: the window is made by then.
+            log, loop, deadline = b"", None, time.monotonic() + 60
+            while not (loop and loop in log) and time.monotonic() < deadline:
+                if select.select([varnite.stderr], [], [], 1)[0]:
+                    chunk = os.read(varnite.stderr.fileno(), 65536)
+                    if not chunk:
+                        break
+                    log += chunk
+                thread = re.search(rb"(\w+):Call user32\.ChangeWindowMessageFilter", log)
+                loop = thread and thread.group(1) + b":Call user32.GetMessageW("
             varnite.kill()
-            log = varnite.communicate()[1]
+            varnite.wait()
+            varnite.stderr.close()
+            log = log.decode(errors="replace")
         finally:
             subprocess.run([ARGS.wine_run, reg, "delete", KEY, "/v", "RelayInclude", "/f"],
                            capture_output=True)
