@@ -5,9 +5,20 @@
 #include <commctrl.h>
 
 #include "app/dll_search.h"
-#include "app/one_varnite.h"
+#include "app/single_instance.h"
 #include "app/shell_paths.h"
 #include "app/win32_main_window.h"
+
+namespace {
+
+// The box that tells of a start-up or a message loop that failed: the program never ends
+// without a word.
+int Failure(const wchar_t* text) {
+  MessageBoxW(nullptr, text, L"Varnite", MB_OK | MB_ICONSTOP);
+  return 1;
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   // First of all, before anything can load a DLL by bare name: never from the folder
@@ -15,16 +26,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   varnite::RestrictDllSearch(varnite::FindDllSearchApi());
   const std::vector<std::string> paths = varnite::CommandLinePaths(GetCommandLineW());
   // One Varnite per session: a second start hands its paths to the first, and ends.
-  varnite::OneVarnite oneVarnite;
-  if (!oneVarnite.ClaimOrHandOver(paths)) return 0;
+  varnite::SingleInstance singleInstance;
+  if (!singleInstance.ClaimOrHandOver(paths)) return 0;
   // Loads the common controls the manifest asks for (visual styles on XP and later).
   InitCommonControls();
   varnite::Win32MainWindow window(instance, varnite::RealFileSystem());
-  if (!window.Create(showCommand)) {
-    MessageBoxW(nullptr, L"The Varnite window could not be created.", L"Varnite",
-                MB_OK | MB_ICONSTOP);
-    return 1;
-  }
+  if (!window.Create(showCommand)) return Failure(L"The Varnite window could not be created.");
   window.OpenWhenShown(paths);
-  return window.Run();
+  int exitCode = 0;
+  if (!window.Run(exitCode)) return Failure(L"Varnite Could Not Read Its Messages And Has Ended.");
+  return exitCode;
 }

@@ -3,6 +3,7 @@
 #include "app/system_function.h"
 
 #include "fileio/utf.h"
+#include "window/ways_in.h"
 
 namespace varnite {
 namespace {
@@ -12,7 +13,6 @@ using ChangeWindowMessageFilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
 using ChangeWindowMessageFilterFn = BOOL(WINAPI*)(UINT, DWORD);
 constexpr DWORD kMsgFltAllow = 1;  // MSGFLT_ALLOW, for the window alone (Windows 7)
 constexpr DWORD kMsgFltAdd = 1;    // MSGFLT_ADD, for the whole process (Vista)
-constexpr UINT kWmCopyGlobalData = 0x0049;
 
 // Fills a buffer through a Win32 call that returns the length it wrote, or the size it
 // needs when the buffer is too small, or 0 on failure; grows the buffer until the text
@@ -56,13 +56,12 @@ void AcceptDroppedFiles(HWND window) {
   DragAcceptFiles(window, TRUE);
   // Varnite runs elevated, and from Vista on Windows keeps a non-elevated Explorer's
   // messages away from an elevated window unless the window lets them through; a drop
-  // takes these three. Windows XP has no such filter, and no such functions.
+  // takes these two. Windows XP has no such filter, and no such functions.
   auto filterWindow = SystemFunction<ChangeWindowMessageFilterExFn>(
       L"user32.dll", "ChangeWindowMessageFilterEx");
   auto filterProcess =
       SystemFunction<ChangeWindowMessageFilterFn>(L"user32.dll", "ChangeWindowMessageFilter");
-  for (UINT message : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA),
-                       kWmCopyGlobalData}) {
+  for (UINT message : kMessagesFromLowerPrivilege) {
     if (filterWindow && filterWindow(window, message, kMsgFltAllow, nullptr)) continue;
     if (filterProcess) filterProcess(message, kMsgFltAdd);
   }

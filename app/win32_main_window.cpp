@@ -6,21 +6,14 @@
 #include <vector>
 
 #include "app/control_layout.h"
-#include "app/event_wiring.h"
-#include "app/hand_over.h"
 #include "app/shell_paths.h"
 #include "app/system_function.h"
 #include "fileio/utf.h"
 #include "resources/resource.h"
+#include "window/event_wiring.h"
 
 namespace varnite {
 namespace {
-
-// Posted to the window once it is shown, to open the paths of the command line.
-constexpr UINT kOpenStartPaths = WM_APP + 1;
-// WM_DPICHANGED, which Windows 8.1 and later send when the window moves to a display of
-// another DPI (the headers define it only for those versions).
-constexpr UINT kDpiChanged = 0x02E0;
 
 int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;
@@ -60,19 +53,6 @@ HFONT CreateHelpFont(int dpiY) {
                      VARIABLE_PITCH | FF_ROMAN, face);
 }
 
-// The panels are read-only, so they have no use for the Tab key; without this a multi-line
-// edit keeps Tab for itself and the keyboard user could not leave a shown panel. Nor
-// should tabbing into one select its whole text, as the dialog manager does for an edit.
-LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                           UINT_PTR id, DWORD_PTR) {
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, PanelProc, id);
-  LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-  if (message == WM_GETDLGCODE) {
-    result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_HASSETSEL);
-  }
-  return result;
-}
-
 // While a command runs, Windows Vista and later are told why the session should not end
 // yet; the user who logs off sees the reason. Windows XP has no such calls: looked up.
 struct ShutdownBlock {
@@ -102,8 +82,8 @@ std::wstring WindowText(HWND hwnd) {
 }  // namespace
 
 Win32MainWindow::Win32MainWindow(HINSTANCE instance, FileSystem& files)
-    : instance_(instance), files_(files) {
-  WireClickHandlers(dispatcher_, *this, files_);
+    : instance_(instance), files_(files), waysIn_(*this, *this, GivenPathsCommand(*this, files)) {
+  WireClickHandlers(waysIn_.dispatcher(), *this, files_);
 }
 
 Win32MainWindow::~Win32MainWindow() {
@@ -147,12 +127,15 @@ bool Win32MainWindow::Create(int showCommand) {
   return true;
 }
 
-int Win32MainWindow::Run() {
+bool Win32MainWindow::Run(int& exitCode) {
   MSG msg{};
   for (;;) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got == 0) return static_cast<int>(msg.wParam);  // WM_QUIT: the window is gone
-    if (got < 0) return 1;  // the queue cannot be read, so nothing more can happen
+    if (got < 0) return false;  // a message too large to copy, say: the caller says so
+    if (got == 0) {             // WM_QUIT: the window is gone
+      exitCode = static_cast<int>(msg.wParam);
+      return true;
+    }
     if (ClickFocusedButtonOnReturn(msg)) continue;
     // The dialog manager gives the plain window tab navigation and keyboard clicks.
     if (IsDialogMessageW(hwnd_, &msg)) continue;
@@ -162,8 +145,7 @@ int Win32MainWindow::Run() {
 }
 
 void Win32MainWindow::OpenWhenShown(std::vector<std::string> paths) {
-  startPaths_ = std::move(paths);
-  if (!startPaths_.empty()) PostMessageW(hwnd_, kOpenStartPaths, 0, 0);
+  if (waysIn_.KeepStartPaths(std::move(paths))) PostMessageW(hwnd_, kOpenStartPaths, 0, 0);
 }
 
 // Return clicks the focused button, however the focus got there. The window is not a
@@ -193,183 +175,17 @@ LRESULT CALLBACK Win32MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPa
               : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-LRESULT Win32MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_CREATE:
-      // A window with holes is no use: without every control, creating it fails, and
-      // start-up says so.
-      created_ = CreateControls();
-      return created_ ? 0 : -1;
-    case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED && lParam != 0) OnCommand(LOWORD(wParam));
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;  // WM_PAINT paints every pixel
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(hwnd_, &paint);
-      backdrop_.Paint(dc, paint.rcPaint);
-      EndPaint(hwnd_, &paint);
-      return 0;
-    }
-    case WM_PRINTCLIENT: {
-      // A themed button has its corners painted by asking the window to paint into the
-      // button's own DC, its origin moved to the window's: a copy in logical coordinates
-      // lands right there.
-      HDC dc = reinterpret_cast<HDC>(wParam);
-      RECT area;
-      if (GetClipBox(dc, &area) == ERROR) GetClientRect(hwnd_, &area);
-      backdrop_.Paint(dc, area);
-      return 0;
-    }
-    case kDpiChanged:
-      ApplyDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-      return 0;
-    case WM_SYSCOLORCHANGE:
-      // The common controls learn of it only from their parent.
-      for (HWND control : controls_) SendMessageW(control, WM_SYSCOLORCHANGE, wParam, lParam);
-      RebuildBackdrop();
-      return 0;
-    case WM_SETTINGCHANGE:
-      // High Contrast may have been switched on or off.
-      if (HighContrastOn() != backdrop_.HighContrast()) RebuildBackdrop();
-      return 0;
-    case WM_CTLCOLORSTATIC:
-      return reinterpret_cast<LRESULT>(
-          OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
-    case WM_ACTIVATE:
-      // Keep the focused control across message boxes and other windows.
-      if (LOWORD(wParam) == WA_INACTIVE) lastFocus_ = GetFocus();
-      return 0;
-    case WM_SETFOCUS:
-      if (lastFocus_ && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_)) {
-        SetFocus(lastFocus_);
-      } else {
-        SetFocus(Handle(FirstInTabOrder()));
-      }
-      return 0;
-    case WM_DROPFILES:
-      OnDropFiles(reinterpret_cast<HDROP>(wParam));
-      return 0;
-    case WM_COPYDATA:
-      return OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-    case kOpenStartPaths: {
-      // Taken once: the message cannot open them a second time.
-      const std::vector<std::string> paths = std::move(startPaths_);
-      startPaths_.clear();
-      Take([&] { OpenGivenPaths(dispatcher_, *this, files_, paths); });
-      return 0;
-    }
-    case WM_CLOSE:
-      // Alt+F4, the taskbar, another program: while a command runs its boxes take this
-      // too, and the close waits for the command to end (see Take).
-      if (dispatcher_.RequestClose()) DestroyWindow(hwnd_);
-      return 0;
-    case WM_QUERYENDSESSION:
-      // Log-off and shut-down wait too: an edit is not cut short between its boxes.
-      return dispatcher_.Busy() ? FALSE : TRUE;
-    case WM_ENDSESSION:
-      // The session does end (Windows asked, or ends it whatever the answer): as a close.
-      if (wParam && dispatcher_.RequestClose()) DestroyWindow(hwnd_);
-      return 0;
-    case WM_DESTROY:
-      // Not when creating the window failed: the quit would close start-up's box at once.
-      if (created_) PostQuitMessage(0);
-      return 0;
-    default:
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
-  }
-}
-
-bool Win32MainWindow::CreateControls() {
-  for (Control control : CreationOrder()) {
-    const ControlRow& row = RowOf(control);
-    if (row.accessibleName) {
-      // A screen reader names a control that has no name of its own after the label just
-      // before it in the Z-order, even a hidden one: this one shows nothing and takes no
-      // place in the tab order.
-      if (!CreateWindowExW(0, L"STATIC", Utf8ToWide(row.accessibleName).c_str(),
-                           WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, hwnd_, nullptr,
-                           instance_, nullptr)) {
-        return false;
-      }
-    }
-    const wchar_t* cls = L"BUTTON";
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (row.visibleAtStart ? WS_VISIBLE : 0);
-    DWORD exStyle = 0;
-    switch (row.kind) {
-      case ControlKind::Button:
-        style |= WS_TABSTOP | BS_PUSHBUTTON;
-        break;
-      case ControlKind::Label:
-        // One line, cut at the right edge: a long path never grows or wraps the label.
-        cls = L"STATIC";
-        style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
-        break;
-      case ControlKind::Panel:
-      case ControlKind::ScrollingPanel:
-        // Read-only: the texts are fixed and nothing ever reads them back.
-        cls = L"EDIT";
-        style |= WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
-        if (row.kind == ControlKind::ScrollingPanel) style |= WS_VSCROLL;
-        exStyle = WS_EX_CLIENTEDGE;
-        break;
-    }
-    const PixelRect rect = ToPixels(row.twips, dpi_, dpi_);
-    HWND hwnd = CreateWindowExW(exStyle, cls, Utf8ToWide(row.initialText).c_str(), style,
-                                rect.left, rect.top, rect.width, rect.height, hwnd_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
-                                instance_, nullptr);
-    if (!hwnd) return false;
-    if ((row.kind == ControlKind::Panel || row.kind == ControlKind::ScrollingPanel) &&
-        !SetWindowSubclass(hwnd, PanelProc, 0, 0)) {
-      return false;
-    }
-    controls_[static_cast<int>(control)] = hwnd;
-  }
-  return true;
-}
-
-void Win32MainWindow::OnCommand(int id) {
-  const ControlRow* row = RowWithId(id);
-  if (row) Take([&] { dispatcher_.Click(row->control); });
-}
-
-void Win32MainWindow::OnDropFiles(HDROP drop) {
-  // The paths are taken and the drop finished at once: the edit that follows shows boxes,
-  // and the shell's memory is not held through them.
-  Take([&] { OpenGivenPaths(dispatcher_, *this, files_, DroppedPaths(drop)); });
-}
-
-// Paths that a second start of Varnite hands over, taken exactly as a drop. The sender is
-// answered before anything is opened, so it ends at once instead of waiting through the
-// edit's boxes.
-LRESULT Win32MainWindow::OnCopyData(const COPYDATASTRUCT& data) {
-  const auto handed = DecodeHandOver(data.dwData, data.lpData, data.cbData);
-  if (!handed) return FALSE;
-  std::vector<std::string> paths;
-  for (const std::u16string& path : *handed) {
-    paths.push_back(WideToUtf8(std::wstring(path.begin(), path.end())));
-  }
-  ReplyMessage(TRUE);
-  Take([&] { OpenGivenPaths(dispatcher_, *this, files_, paths); });
-  return TRUE;
-}
-
-void Win32MainWindow::Take(const std::function<void()>& wayIn) {
-  // Inside a running command, a way in is refused or dropped, and the command goes on.
-  if (dispatcher_.Busy()) {
-    wayIn();
-    return;
-  }
+void Win32MainWindow::BlockShutdown(const std::string& reason) {
   const ShutdownBlock& block = FindShutdownBlock();
-  if (block.create) block.create(hwnd_, L"Varnite is in the middle of editing a file.");
-  ShowWorking(true);
-  wayIn();
-  ShowWorking(false);
-  if (block.destroy) block.destroy(hwnd_);
-  if (dispatcher_.Ended()) DestroyWindow(hwnd_);
+  if (block.create) block.create(hwnd_, Utf8ToWide(reason).c_str());
 }
+
+void Win32MainWindow::UnblockShutdown() {
+  const ShutdownBlock& block = FindShutdownBlock();
+  if (block.destroy) block.destroy(hwnd_);
+}
+
+void Win32MainWindow::Close() { DestroyWindow(hwnd_); }
 
 // A scan of a cue sheet of some gigabytes takes seconds on this thread, with no message
 // handled meanwhile; the cursor says so. Each box and the file dialog put the arrow back.
@@ -459,19 +275,8 @@ void Win32MainWindow::SetCaption(Control control, const std::string& text) {
   UpdateWindow(Handle(control));
 }
 
-void Win32MainWindow::SetPanelVisible(Control panel, bool visible) {
-  // The labels lie under the panels, and while either is shown they are hidden too: a
-  // label grown past the panels' edge at a high DPI would show beside them. The panel
-  // shows before the labels go and hides after they are back, so neither flickers.
-  const Control other = panel == Control::txtAbout ? Control::txtHelp : Control::txtAbout;
-  const bool otherShown = (GetWindowLongW(Handle(other), GWL_STYLE) & WS_VISIBLE) != 0;
-  if (visible) ShowWindow(Handle(panel), SW_SHOW);
-  for (const ControlRow& row : kControlTable) {
-    if (row.kind == ControlKind::Label) {
-      ShowWindow(Handle(row.control), visible || otherShown ? SW_HIDE : SW_SHOW);
-    }
-  }
-  if (!visible) ShowWindow(Handle(panel), SW_HIDE);
+void Win32MainWindow::SetVisible(Control control, bool visible) {
+  ShowWindow(Handle(control), visible ? SW_SHOW : SW_HIDE);
 }
 
 bool Win32MainWindow::ShowOpenDialog() {

@@ -1,6 +1,8 @@
 // The real window: frmMain with its controls, built from the control table and drawn and
-// wired with the Win32 API. It only translates: every click goes to a portable handler,
-// which talks back through the MainWindow interface.
+// wired with the Win32 API. It only translates: every message that is input goes to the
+// portable ways in (window/ways_in.h), which run the handlers; they talk back through the
+// MainWindow and Shell interfaces. The message handlers are in win32_messages.cpp, the
+// controls' making in win32_controls.cpp.
 #pragma once
 
 #ifndef NOMINMAX
@@ -9,19 +11,18 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/backdrop.h"
 #include "fileio/file_system.h"
 #include "window/control_table.h"
-#include "window/dispatch.h"
 #include "window/main_window.h"
+#include "window/ways_in.h"
 
 namespace varnite {
 
-class Win32MainWindow final : public MainWindow {
+class Win32MainWindow final : public MainWindow, public Shell {
  public:
   Win32MainWindow(HINSTANCE instance, FileSystem& files);
   Win32MainWindow(const Win32MainWindow&) = delete;
@@ -30,38 +31,54 @@ class Win32MainWindow final : public MainWindow {
 
   // Creates and shows the window with the focus on "Create File"; false if it failed.
   bool Create(int showCommand);
-  // Runs the message loop until the window is closed; returns the exit code. A close
-  // that comes while a command runs waits for it to end, after all its boxes.
-  int Run();
+  // Runs the message loop until the window is closed, with `exitCode` the program's; false
+  // if the queue could not be read, and then nothing more can happen. A close that comes
+  // while a command runs waits for it to end, after all its boxes.
+  bool Run(int& exitCode);
   // Opens `paths` (named on the command line) as if dropped, once the window is shown
   // and the message loop runs; none opens nothing.
   void OpenWhenShown(std::vector<std::string> paths);
 
   std::string Caption(Control control) const override;
   void SetCaption(Control control, const std::string& text) override;
-  void SetPanelVisible(Control panel, bool visible) override;
+  void SetVisible(Control control, bool visible) override;
   bool ShowOpenDialog() override;
   std::string ChosenPath() const override;
   void SetChosenPath(const std::string& path) override;
   void ShowMessage(const Message& message) override;
   void Beep() override;
 
+  void BlockShutdown(const std::string& reason) override;
+  void UnblockShutdown() override;
+  void ShowWorking(bool working) override;
+  void Close() override;
+
  private:
+  // Posted to the window once it is shown, to open the paths of the command line.
+  static constexpr UINT kOpenStartPaths = WM_APP + 1;
+
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  // False if a control could not be made.
-  bool CreateControls();
-  void OnCommand(int id);
-  bool ClickFocusedButtonOnReturn(const MSG& msg);
-  void OnDropFiles(HDROP drop);
+  // One handler per message (win32_messages.cpp).
+  LRESULT OnCreate();
+  LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
+  LRESULT OnPaint();
+  LRESULT OnPrintClient(HDC dc);
+  LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSysColorChange(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSettingChange();
+  LRESULT OnActivate(WPARAM wParam);
+  LRESULT OnSetFocus();
+  LRESULT OnDropFiles(HDROP drop);
   LRESULT OnCopyData(const COPYDATASTRUCT& data);
-  // Runs one way in (a click, a drop, paths given at start or by a second start). A command
-  // it starts shows the wait cursor while it works and keeps Windows from ending the
-  // session; when the command has ended the window closes if a close came meanwhile, or
-  // if a failure no handler caught has been reported.
-  void Take(const std::function<void()>& wayIn);
-  // The wait cursor while a command works on files, the arrow while it waits for the user.
-  void ShowWorking(bool working);
+  LRESULT OnOpenStartPaths();
+  LRESULT OnClose();
+  LRESULT OnQueryEndSession();
+  LRESULT OnEndSession(WPARAM wParam);
+  LRESULT OnDestroy();
+  // False if a control could not be made (win32_controls.cpp).
+  bool CreateControls();
+  bool ClickFocusedButtonOnReturn(const MSG& msg);
   // Lays the window out at `dpi`: its fonts, every control, its client area and what is
   // painted behind the controls; moved first to `suggested`, where Windows gives one.
   void ApplyDpi(int dpi, const RECT* suggested);
@@ -85,8 +102,7 @@ class Win32MainWindow final : public MainWindow {
   HFONT uiFont_ = nullptr;
   HFONT helpFont_ = nullptr;
   std::wstring chosenPath_;
-  std::vector<std::string> startPaths_;
-  Dispatcher dispatcher_;
+  WaysIn waysIn_;
 };
 
 }  // namespace varnite

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "resources/resource.h"
-#include "window/panels.h"
+#include "window/panel_texts.h"
 
 namespace varnite {
 

@@ -42,8 +42,8 @@ class MainWindow {
   virtual std::string Caption(Control control) const = 0;
   // Shown at once; the next Caption() returns the new text.
   virtual void SetCaption(Control control, const std::string& text) = 0;
-  // Shows or hides txtAbout or txtHelp; the panel's text is never changed.
-  virtual void SetPanelVisible(Control panel, bool visible) = 0;
+  // Shows or hides a control at once; its text is never changed.
+  virtual void SetVisible(Control control, bool visible) = 0;
 
   // Shows the open-file dialog modally. True when the user chose a file; false when the
   // user cancelled or the dialog failed, in which case the held path stays as it was.

@@ -1,5 +1,7 @@
 #include "window/panels.h"
 
+#include "window/control_table.h"
+
 namespace varnite {
 namespace {
 
@@ -18,13 +20,27 @@ constexpr Toggle kAbout{Control::cmdAbout, "About Varnite", "Hide About",
 constexpr Toggle kHelp{Control::cmdHelp, "Help Please", "Hide Help",
                        Control::txtHelp, Control::lblHelp, "See Its Easy Huh ?"};
 
-void Flip(MainWindow& window, const Toggle& toggle) {
+// The labels lie under the panels, and while either is shown they are hidden too: a label
+// grown past the panels' edge at a high DPI would show beside them. The panel shows before
+// the labels go and hides after they are back, so neither flickers. Whether the other panel
+// is shown, its button's caption says.
+void SetPanelShown(MainWindow& window, const Toggle& toggle, const Toggle& other, bool shown) {
+  const bool otherShown = window.Caption(other.button) == other.shownCaption;
+  if (shown) window.SetVisible(toggle.panel, true);
+  for (const ControlRow& row : kControlTable) {
+    if (row.kind == ControlKind::Label) window.SetVisible(row.control, !shown && !otherShown);
+  }
+  if (!shown) window.SetVisible(toggle.panel, false);
+}
+
+// Shows the toggle's panel if its caption says it is hidden, hides it if it says it is shown.
+void ShowOrHidePanel(MainWindow& window, const Toggle& toggle, const Toggle& other) {
   const std::string caption = window.Caption(toggle.button);
   if (caption == toggle.hiddenCaption) {
-    window.SetPanelVisible(toggle.panel, true);
+    SetPanelShown(window, toggle, other, true);
     window.SetCaption(toggle.button, toggle.shownCaption);
   } else if (caption == toggle.shownCaption) {
-    window.SetPanelVisible(toggle.panel, false);
+    SetPanelShown(window, toggle, other, false);
     window.SetCaption(toggle.button, toggle.hiddenCaption);
   }
   // The reply is set on every click, whichever way the toggle went.
@@ -33,52 +49,7 @@ void Flip(MainWindow& window, const Toggle& toggle) {
 
 }  // namespace
 
-void cmdAbout_Click(MainWindow& window) { Flip(window, kAbout); }
-void cmdHelp_Click(MainWindow& window) { Flip(window, kHelp); }
-
-// Every line fits the panel's width on its own, so the seven show without a scroll bar at
-// any DPI from 96 to 192.
-const char kAboutText[] =
-    "Varnite By Quenmore Software\r\n"
-    "Written By J. Quenmore\r\n"
-    "A 100% 32-Bit Program In C++\r\n"
-    "              \r\n"
-    "Found A Bug Or A Use For It?\r\n"
-    "E-Mail The Author Your Findings\r\n"
-    "Through www.quenmore.example\r\n";
-
-const char kHelpText[] =
-    "VARNITE CD PROTECTION UTILITY\r\n"
-    "BY QUENMORE SOFTWARE 2000\r\n"
-    "\r\n"
-    "1.)  FIRST STEP YOU MUST CREATE THE \r\n"
-    "       DUMMY FILE  BY SIMPLY CLICKING   \r\n"
-    "       ON \"CREATE FILE\"  \r\n"
-    "       \r\n"
-    "2.)  NEXT YOU MUST SELECT  YOUR\r\n"
-    "       CUE SHEET THAT IS TO BE EDITED \r\n"
-    "       CLICK ON \"CUESHEET\" AND SELECT\r\n"
-    "       THE CUESHEET YOU MADE WITH \r\n"
-    "       CDRWIN\r\n"
-    "\r\n"
-    "3.)  NOW THAT YOUR CUESHEET HAS \r\n"
-    "       BEEN  MODIFIED YOU CAN START \r\n"
-    "       CDRWIN AND START TO RECORD.  \r\n"
-    "       BUT HEY WE'RE NOT FINISHED YET !! \r\n"
-    "\r\n"
-    "4.)  ONCE THE CD HAS STARTED \r\n"
-    "       RECORDING CLICK THE \"MODIFY\"  \r\n"
-    "       BUTTON THIS ALTERS THE DUMMY \r\n"
-    "       FILE AND THIS IS THE KEY TO THE \r\n"
-    "       PROTECTION.\r\n"
-    "\r\n"
-    "5.)  WHEN CDRWIN TRIES TO RECORD THE  \r\n"
-    "       DUMMY FILE IT WILL FAIL BECAUSE \r\n"
-    "       YOU  HAVE MODIFIED IT SINCE. \r\n"
-    "       THEREFORE CDRWIN WILL FAIL THE \r\n"
-    "       RECORDING AT THE END BUT THIS IS\r\n"
-    "       QUITE NORMAL AND EXPECTED. \r\n"
-    "       THE IMPORTANT CONTENTS OF THE \r\n"
-    "       CD HAVE ALREADY BEEN WRITTEN !! \r\n";
+void cmdAbout_Click(MainWindow& window) { ShowOrHidePanel(window, kAbout, kHelp); }
+void cmdHelp_Click(MainWindow& window) { ShowOrHidePanel(window, kHelp, kAbout); }
 
 }  // namespace varnite

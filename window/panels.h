@@ -8,8 +8,4 @@ namespace varnite {
 void cmdAbout_Click(MainWindow& window);
 void cmdHelp_Click(MainWindow& window);
 
-// The fixed texts of the two panels, lines separated and ended by CR LF.
-extern const char kAboutText[];
-extern const char kHelpText[];
-
 }  // namespace varnite

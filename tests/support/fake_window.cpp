@@ -24,13 +24,13 @@ void FakeWindow::SetCaption(Control control, const std::string& text) {
   events.push_back(std::string("set ") + ControlName(control) + "=" + text);
 }
 
-void FakeWindow::SetPanelVisible(Control panel, bool visible) {
-  visible_[panel] = visible;
-  events.push_back(std::string(visible ? "show " : "hide ") + ControlName(panel));
+void FakeWindow::SetVisible(Control control, bool visible) {
+  visible_[control] = visible;
+  events.push_back(std::string(visible ? "show " : "hide ") + ControlName(control));
 }
 
-bool FakeWindow::PanelVisible(Control panel) const {
-  auto it = visible_.find(panel);
+bool FakeWindow::Visible(Control control) const {
+  auto it = visible_.find(control);
   return it != visible_.end() && it->second;
 }
 
@@ -59,5 +59,7 @@ void FakeWindow::ShowMessage(const Message& message) {
 }
 
 void FakeWindow::Beep() { events.push_back("beep"); }
+
+void FakeWindow::BlockShutdown(const std::string& reason) { events.push_back("block " + reason); }
 
 }  // namespace varnite::testing

@@ -1,4 +1,5 @@
-// End-to-end case of DLLs planted beside the exe.
+// End-to-end cases of DLLs planted beside the exe, and of work offered by a program that is
+// not Varnite.
 //
 // Windows looks for a DLL loaded by bare name in the exe's folder first, and Varnite runs
 // with administrator rights. What Wine (8.0) can show of the hardening is the run-time
@@ -10,9 +11,11 @@
 // through the process's first search path, which starts with the exe's folder.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "resources/resource.h"
 #include "tests/ui/ui_driver.h"
+#include "window/hand_over.h"
 
 namespace varnite::ui {
 namespace {
@@ -146,7 +149,8 @@ void PlantedDllsStayUnloaded() {
     const std::wstring loaded = LoadDllInside(app.process(), dll.name);
     CheckEq(LoadedBy(dll), L"", "the process that loaded the planted " + Narrow(dll.name));
     if (dll.inSystemFolder) {
-      Check(InSystemFolder(loaded), Narrow(dll.name) + " comes from the system folder, not from \"" +
+      Check(InSystemFolder(loaded), Narrow(dll.name) +
+                                        " comes from the system folder, not from \"" +
                                         Narrow(loaded) + "\"");
     } else {
       CheckEq(loaded, L"", Narrow(dll.name) + " is found nowhere");
@@ -160,6 +164,70 @@ void PlantedDllsStayUnloaded() {
   for (const auto& dll : kPlanted) {
     CheckEq(LoadedBy(dll), L"", "after the dialog, the process that loaded the planted " +
                                     Narrow(dll.name));
+  }
+}
+
+// A program that finds Varnite's window can send it a hand-over as well formed as a second
+// start's. Wine lets any process send any message (there is no privilege filter to pass), so
+// this shows what Varnite checks itself: the sender named in the block must be another
+// running Varnite of the same exe file (the unit rows show the rest). Here the sender is this
+// driver, under its own process id or Varnite's; nothing is opened, nor the sheet touched.
+void HandOverFromAnotherProgram() {
+  const std::wstring folder = L"C:\\Hand Over";
+  const std::wstring sheet = FreshSheet(folder, kSheet);
+  const struct {
+    const char* name;
+    bool senderIsVarnite;  // the block names Varnite's own process
+    std::wstring path;
+  } rows[] = {
+      {"driver", false, sheet},
+      {"claims_varnite_itself", true, sheet},
+  };
+  // A block too large for the queue makes Varnite's message loop fail (4 MiB, under Wine):
+  // it ends with a box that says so, never silently.
+  Row("four_mib", [&] {
+    Varnite app(L"", folder);
+    std::vector<char> huge(4 << 20, 'x');
+    COPYDATASTRUCT data{kHandOverTag, static_cast<DWORD>(huge.size()), huge.data()};
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(app.window(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                        SMTO_ABORTIFHUNG, 10000, &answer);
+    WaitUntil([&] { return app.DialogCount() > 0 || !app.Running(); }, 5000);
+    Check(app.Running(), "Varnite runs until its box is closed");
+    Check(ReadFileBytes(sheet) == kSheet, "the sheet keeps its bytes");
+    if (app.DialogCount() == 0) {  // the loop took the block, so a hand-over it is not
+      CheckEq(static_cast<long>(answer), 0, "the answer to a block of 4 MiB");
+      return;
+    }
+    app.ExpectMessageBox(L"Varnite Could Not Read Its Messages And Has Ended.", BoxIcon::Stop);
+    DWORD code = 0;
+    Check(WaitForSingleObject(app.process(), 5000) == WAIT_OBJECT_0, "Varnite ends");
+    GetExitCodeProcess(app.process(), &code);
+    CheckEq(static_cast<long>(code), 1, "the exit code");
+  });
+  for (const auto& row : rows) {
+    Row(row.name, [&] {
+      Varnite app(L"", folder);
+      const std::wstring label = app.Text(IDC_LBL_CUESHEET);
+      const DWORD sender =
+          row.senderIsVarnite ? GetProcessId(app.process()) : GetCurrentProcessId();
+      const std::u16string block = EncodeHandOver(
+          {static_cast<std::uint32_t>(sender), {std::u16string(row.path.begin(), row.path.end())}});
+      COPYDATASTRUCT data{};
+      data.dwData = kHandOverTag;
+      data.cbData = static_cast<DWORD>(block.size() * sizeof(char16_t));
+      data.lpData = const_cast<char16_t*>(block.data());
+      DWORD_PTR answer = 2;
+      Check(SendMessageTimeoutW(app.window(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                SMTO_ABORTIFHUNG, 10000, &answer) != 0,
+            "Varnite answers the hand-over");
+      CheckEq(static_cast<long>(answer), 0, std::string("the answer to ") + row.name);
+      app.Settle();
+      CheckEq(app.DialogCount(), 0, "boxes and dialogs after the hand-over");
+      CheckEq(app.Text(IDC_LBL_CUESHEET), label, "the CueSheet label");
+      Check(ReadFileBytes(sheet) == kSheet, "the sheet keeps its bytes");
+      Check(app.Running(), "Varnite goes on running");
+    });
   }
 }
 

@@ -3,7 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+
 #include "tests/support/fake_window.h"
+#include "window/panel_texts.h"
 
 namespace varnite {
 namespace {
@@ -29,6 +31,15 @@ const ToggleCase kToggles[] = {
 
 class PanelToggle : public ::testing::TestWithParam<ToggleCase> {};
 
+// The events but the labels' showing and hiding, which the label rule's table checks.
+std::vector<std::string> WithoutLabels(const std::vector<std::string>& events) {
+  std::vector<std::string> kept;
+  for (const std::string& event : events) {
+    if (event.rfind("show lbl", 0) != 0 && event.rfind("hide lbl", 0) != 0) kept.push_back(event);
+  }
+  return kept;
+}
+
 TEST_P(PanelToggle, ShowsThenHidesAndAnswersEveryClick) {
   const ToggleCase& t = GetParam();
   testing::FakeWindow window;
@@ -37,21 +48,24 @@ TEST_P(PanelToggle, ShowsThenHidesAndAnswersEveryClick) {
   const std::string label = testing::ControlName(t.label);
 
   t.click(window);
-  EXPECT_THAT(window.events, ElementsAre("show " + panel, "set " + button + "=" + t.shown,
-                                         "set " + label + "=" + t.reply));
-  EXPECT_TRUE(window.PanelVisible(t.panel));
+  EXPECT_THAT(WithoutLabels(window.events),
+              ElementsAre("show " + panel, "set " + button + "=" + t.shown,
+                          "set " + label + "=" + t.reply));
+  EXPECT_TRUE(window.Visible(t.panel));
 
   window.events.clear();
   t.click(window);
-  EXPECT_THAT(window.events, ElementsAre("hide " + panel, "set " + button + "=" + t.hidden,
-                                         "set " + label + "=" + t.reply));
-  EXPECT_FALSE(window.PanelVisible(t.panel));
+  EXPECT_THAT(WithoutLabels(window.events),
+              ElementsAre("hide " + panel, "set " + button + "=" + t.hidden,
+                          "set " + label + "=" + t.reply));
+  EXPECT_FALSE(window.Visible(t.panel));
   EXPECT_EQ(window.Caption(t.label), t.reply);
 }
 
 TEST_P(PanelToggle, AnUnknownCaptionOnlySetsTheReply) {
   const ToggleCase& t = GetParam();
-  for (std::string caption : {std::string(t.hidden) + " ", std::string("hide help"), std::string()}) {
+  for (std::string caption :
+       {std::string(t.hidden) + " ", std::string("hide help"), std::string()}) {
     testing::FakeWindow window;
     window.SetCaption(t.button, caption);
     window.events.clear();
@@ -69,13 +83,43 @@ TEST(PanelToggles, AreIndependent) {
   testing::FakeWindow window;
   cmdAbout_Click(window);
   cmdHelp_Click(window);
-  EXPECT_TRUE(window.PanelVisible(Control::txtAbout));
-  EXPECT_TRUE(window.PanelVisible(Control::txtHelp));
+  EXPECT_TRUE(window.Visible(Control::txtAbout));
+  EXPECT_TRUE(window.Visible(Control::txtHelp));
   cmdHelp_Click(window);  // hiding one leaves the other as it was
-  EXPECT_TRUE(window.PanelVisible(Control::txtAbout));
-  EXPECT_FALSE(window.PanelVisible(Control::txtHelp));
+  EXPECT_TRUE(window.Visible(Control::txtAbout));
+  EXPECT_FALSE(window.Visible(Control::txtHelp));
   EXPECT_EQ(window.Caption(Control::cmdAbout), "Hide About");
   EXPECT_EQ(window.Caption(Control::cmdHelp), "Help Please");
+}
+
+// The labels lie under the panels: hidden while either is shown, back once both are hidden.
+// The last click's panel shows before the labels go, or hides after they are back.
+TEST(PanelToggles, LabelsHideWhileEitherPanelIsShown) {
+  const struct {
+    const char* clicks;  // A: About, H: Help
+    bool labelsShown;
+    const char* firstAndLast;  // of the last click's show and hide events
+  } rows[] = {
+      {"A", false, "show txtAbout|hide lblAbout"},   {"HH", true, "show lblCreate|hide txtHelp"},
+      {"AH", false, "show txtHelp|hide lblAbout"},   {"AHA", false, "hide lblCreate|hide txtAbout"},
+      {"AHAH", true, "show lblCreate|hide txtHelp"}, {"HAHA", true, "show lblCreate|hide txtAbout"},
+  };
+  for (const auto& row : rows) {
+    testing::FakeWindow window;
+    for (const char* c = row.clicks; *c; ++c) {
+      window.events.clear();
+      (*c == 'A' ? cmdAbout_Click : cmdHelp_Click)(window);
+    }
+    for (Control label : {Control::lblCreate, Control::lblCueSheet, Control::lblHelp,
+                          Control::lblAbout}) {
+      EXPECT_EQ(window.Visible(label), row.labelsShown) << row.clicks;
+    }
+    std::vector<std::string> shown;
+    for (const std::string& event : window.events) {
+      if (event.rfind("set ", 0) != 0) shown.push_back(event);
+    }
+    EXPECT_EQ(shown.front() + "|" + shown.back(), row.firstAndLast) << row.clicks;
+  }
 }
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -14,23 +14,26 @@
 
 namespace varnite {
 
-class OneVarnite {
+class SingleInstance {
  public:
-  OneVarnite() = default;
-  OneVarnite(const OneVarnite&) = delete;
-  OneVarnite& operator=(const OneVarnite&) = delete;
-  ~OneVarnite();
+  SingleInstance() = default;
+  SingleInstance(const SingleInstance&) = delete;
+  SingleInstance& operator=(const SingleInstance&) = delete;
+  ~SingleInstance();
 
   // True when this process is to be the session's Varnite: no other runs, or the one that
   // ran has ended while this one waited for its window. Otherwise hands `paths` (full
   // paths as UTF-8; none only brings the window to the front) to the Varnite that runs and
   // returns false; if its window does not appear or does not answer within a few seconds,
-  // a box says so.
+  // a box says so. Only a window of a process of this same exe file is given anything.
   bool ClaimOrHandOver(const std::vector<std::string>& paths);
 
  private:
   HANDLE mutex_ = nullptr;
   bool owned_ = false;
+  HANDLE namespace_ = nullptr;  // the private namespace the mutex lies in, where it has one
+  HANDLE boundary_ = nullptr;
+  bool madeNamespace_ = false;
 };
 
 }  // namespace varnite

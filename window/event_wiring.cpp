@@ -1,4 +1,4 @@
-#include "app/event_wiring.h"
+#include "window/event_wiring.h"
 
 #include "cuesheet/edit.h"
 #include "dummyfile/create_control.h"
@@ -40,10 +40,10 @@ void WireClickHandlers(Dispatcher& dispatcher, MainWindow& window, FileSystem& f
   });
 }
 
-void OpenGivenPaths(Dispatcher& dispatcher, MainWindow& window, FileSystem& files,
-                    const std::vector<std::string>& paths) {
-  if (paths.empty()) return;
-  if (!dispatcher.Run([&] { EditGivenCueSheet(window, files, paths); })) window.Beep();
+WaysIn::OpenCommand GivenPathsCommand(MainWindow& window, FileSystem& files) {
+  return [&window, &files](const std::vector<std::string>& paths) {
+    EditGivenCueSheet(window, files, paths);
+  };
 }
 
 }  // namespace varnite
