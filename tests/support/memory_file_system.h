@@ -18,6 +18,7 @@ class MemoryFileSystem final : public FileSystem {
   std::map<std::string, std::string> files;
   std::set<std::string> readOnly;
   std::set<std::string> folders;
+  std::set<std::string> links;  // links to elsewhere, which a create must not follow
 
   // Failures still to come; each failing call uses one up. Opens for reading start to
   // fail at the one numbered openReadFailuresFrom, counting from 1.
