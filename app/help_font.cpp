@@ -60,8 +60,10 @@ HFONT SetHelpFont(HWND panel, int dpi, HFONT fallback) {
   // The room the edit control gives a line: its client area less its margins, which it
   // sets from its font. So the font is chosen, set, and chosen again if the margins it
   // brought leave another room; a smaller font never brings wider margins, so one more
-  // round settles it.
+  // round settles it. The same choice again is not set again (a new font makes the panel
+  // lay its text out anew, which takes a few milliseconds before the window shows).
   HFONT font = nullptr;
+  HelpFont set{"", 0, false};
   int room = -1;
   for (int pass = 0; pass < 3; ++pass) {
     RECT format{};
@@ -69,6 +71,8 @@ HFONT SetHelpFont(HWND panel, int dpi, HFONT fallback) {
     if (format.right - format.left == room) break;
     room = format.right - format.left;
     const HelpFont chosen = ChooseHelpFont(dpi, room, installed, widestLine);
+    if (font && chosen.face == set.face && chosen.pixelHeight == set.pixelHeight) break;
+    set = chosen;
     HFONT next = CreateSerifFont(Utf8ToWide(chosen.face), chosen.pixelHeight);
     SendMessageW(panel, WM_SETFONT, reinterpret_cast<WPARAM>(next ? next : fallback), FALSE);
     if (font) DeleteObject(font);
