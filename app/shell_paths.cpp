@@ -1,7 +1,7 @@
 #include "app/shell_paths.h"
 
 #include "app/system_function.h"
-
+#include "app/system_libraries.h"
 #include "fileio/utf.h"
 #include "window/ways_in.h"
 
@@ -50,10 +50,28 @@ std::wstring FullPath(const std::wstring& path) {
   return longPath;
 }
 
+// Whether anything follows the program's name, which comes first, in quotes or up to the
+// first blank, as Windows starts a program. Only then is SHELL32 loaded to split the line.
+bool HasArguments(const wchar_t* commandLine) {
+  const wchar_t* at = commandLine;
+  if (*at == L'"') {
+    for (++at; *at && *at != L'"'; ++at) {
+    }
+    if (*at) ++at;
+  } else {
+    for (; *at && *at != L' ' && *at != L'\t'; ++at) {
+    }
+  }
+  for (; *at == L' ' || *at == L'\t'; ++at) {
+  }
+  return *at != L'\0';
+}
+
 }  // namespace
 
+// The window is a drop target through its WS_EX_ACCEPTFILES style, which is all that
+// DragAcceptFiles would set; that call would need SHELL32 loaded at start.
 void AcceptDroppedFiles(HWND window) {
-  DragAcceptFiles(window, TRUE);
   // Varnite runs elevated, and from Vista on Windows keeps a non-elevated Explorer's
   // messages away from an elevated window unless the window lets them through; a drop
   // takes these two. Windows XP has no such filter, and no such functions.
@@ -69,23 +87,31 @@ void AcceptDroppedFiles(HWND window) {
 
 std::vector<std::string> DroppedPaths(HDROP drop) {
   std::vector<std::string> paths;
-  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  const DropApi& api = FindDropApi();
+  if (!api.queryFile) {
+    // A drop that cannot be read is ignored; its memory, which DragFinish would free, is
+    // freed all the same.
+    GlobalFree(reinterpret_cast<HGLOBAL>(drop));
+    return paths;
+  }
+  const UINT count = api.queryFile(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
-    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    const UINT length = api.queryFile(drop, i, nullptr, 0);
     std::wstring path(length + 1, L'\0');
-    path.resize(DragQueryFileW(drop, i, &path[0], length + 1));
+    path.resize(api.queryFile(drop, i, &path[0], length + 1));
     if (!path.empty()) paths.push_back(WideToUtf8(FullPath(path)));
   }
-  DragFinish(drop);
+  api.finish(drop);
   return paths;
 }
 
 std::vector<std::string> CommandLinePaths(const wchar_t* commandLine) {
   std::vector<std::string> paths;
+  if (!HasArguments(commandLine)) return paths;
   int count = 0;
   // Explorer quotes each path ("%1" for "Open with", every path of a drop on the icon or
   // of "Send To"); the shell's own splitting rules take the quotes off again.
-  LPWSTR* arguments = CommandLineToArgvW(commandLine, &count);
+  LPWSTR* arguments = SplitCommandLine(commandLine, count);
   if (!arguments) return paths;
   for (int i = 1; i < count; ++i) {
     const std::wstring argument = arguments[i];

@@ -14,15 +14,17 @@
 
 namespace varnite {
 
-// Makes `window` a drop target for files from Explorer, elevated or not.
+// Lets drops from Explorer reach `window` when Varnite runs elevated; the window itself
+// must have the WS_EX_ACCEPTFILES style.
 void AcceptDroppedFiles(HWND window);
 
 // The dropped paths, in the order the shell gave them; finishes the drop, so `drop` is
-// no longer valid afterwards.
+// no longer valid afterwards. None when SHELL32 cannot be loaded.
 std::vector<std::string> DroppedPaths(HDROP drop);
 
 // The arguments after the program's own name, each resolved against the current folder.
-// Empty arguments are no paths and are left out.
+// Empty arguments are no paths and are left out. SHELL32 is loaded only when there are
+// arguments to split.
 std::vector<std::string> CommandLinePaths(const wchar_t* commandLine);
 
 }  // namespace varnite

@@ -1,35 +1,20 @@
 #include "app/win32_main_window.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <vector>
 
 #include "app/control_layout.h"
+#include "app/help_font.h"
 #include "app/shell_paths.h"
 #include "app/system_function.h"
+#include "app/system_libraries.h"
 #include "fileio/utf.h"
 #include "resources/resource.h"
 #include "window/event_wiring.h"
 
 namespace varnite {
 namespace {
-
-int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
-  return 0;  // one is enough
-}
-
-bool FontInstalled(const wchar_t* face) {
-  LOGFONTW query{};
-  query.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynW(query.lfFaceName, face, LF_FACESIZE);
-  bool found = false;
-  HDC dc = GetDC(nullptr);
-  EnumFontFamiliesExW(dc, &query, NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
-  ReleaseDC(nullptr, dc);
-  return found;
-}
 
 // The default user-interface font, the face of DEFAULT_GUI_FONT, at its 8 points for the
 // display's DPI. Windows makes the stock font just so; Wine scales its 96-DPI pixel height
@@ -40,17 +25,6 @@ HFONT CreateUiFont(int dpiY) {
   font.lfHeight = -FontPixelHeight(kUiFontSize, dpiY);
   font.lfWidth = 0;
   return CreateFontIndirectW(&font);
-}
-
-// The help panel's face: "MS Serif" at 6.75 points; where it is missing, another serif
-// face of the same size rather than whatever the font mapper would pick.
-HFONT CreateHelpFont(int dpiY) {
-  const int height = -FontPixelHeight(kHelpFontSize, dpiY);
-  const wchar_t* face = L"MS Serif";
-  if (!FontInstalled(face)) face = FontInstalled(L"Times New Roman") ? L"Times New Roman" : L"";
-  return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     VARIABLE_PITCH | FF_ROMAN, face);
 }
 
 // While a command runs, Windows Vista and later are told why the session should not end
@@ -115,9 +89,11 @@ bool Win32MainWindow::Create(int showCommand) {
   RECT frame = {0, 0, TwipsToPixels(kClientWidthTwips, dpi_),
                 TwipsToPixels(kClientHeightTwips, dpi_)};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
-  hwnd_ = CreateWindowExW(0, VARNITE_WINDOW_CLASS, Utf8ToWide(kWindowCaption).c_str(), style,
-                          CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                          frame.bottom - frame.top, nullptr, nullptr, instance_, this);
+  // WS_EX_ACCEPTFILES makes it a drop target for files from Explorer.
+  hwnd_ = CreateWindowExW(WS_EX_ACCEPTFILES, VARNITE_WINDOW_CLASS,
+                          Utf8ToWide(kWindowCaption).c_str(), style, CW_USEDEFAULT,
+                          CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                          nullptr, nullptr, instance_, this);
   if (!hwnd_) return false;
   ApplyDpi(WindowDpi(hwnd_), nullptr);
   AcceptDroppedFiles(hwnd_);
@@ -198,16 +174,16 @@ void Win32MainWindow::ApplyDpi(int dpi, const RECT* suggested) {
   dpi_ = dpi;
   HFONT oldUiFont = uiFont_, oldHelpFont = helpFont_;
   uiFont_ = CreateUiFont(dpi_);
-  helpFont_ = CreateHelpFont(dpi_);
   HFONT uiFont = uiFont_ ? uiFont_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   for (const ControlRow& row : kControlTable) {
     HWND control = Handle(row.control);
-    SendMessageW(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(row.control == Control::txtHelp && helpFont_ ? helpFont_
-                                                                                       : uiFont),
-                 FALSE);
+    if (row.control != Control::txtHelp) {
+      SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont), FALSE);
+    }
     LayOutControl(control, row, dpi_);
   }
+  // Chosen to fit the help panel as it is laid out now.
+  helpFont_ = SetHelpFont(Handle(Control::txtHelp), dpi_, uiFont);
   if (oldUiFont) DeleteObject(oldUiFont);
   if (oldHelpFont) DeleteObject(oldHelpFont);
   if (suggested) {
@@ -293,7 +269,7 @@ bool Win32MainWindow::ShowOpenDialog() {
   ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
               OFN_NOCHANGEDIR;
   ShowWorking(false);
-  const BOOL chosen = GetOpenFileNameW(&ofn);
+  const bool chosen = OpenFileDialog(ofn);
   ShowWorking(true);
   // A cancel and a failure of the dialog both come back as false; the held path stays.
   if (!chosen) return false;

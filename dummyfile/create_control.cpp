@@ -13,11 +13,24 @@ void Inform(MainWindow& window, const char* text) {
   window.ShowMessage({text, MessageIcon::Information});
 }
 
+// What the user must clear away from the dummy file's path before another click.
+std::string InTheWayText(InTheWay what) {
+  const std::string path = kDummyFilePath;
+  if (what == InTheWay::Folder) {
+    return "A folder named " + path + " is in the way. Move or rename it, then try again.";
+  }
+  return path + " is a link (a symbolic link, junction or mount point) that leads "
+         "somewhere else. Nothing was written through it. Remove the link, then try again.";
+}
+
 // A failed write must not end the program: the user is told why, both captions stay
 // as they were, and another click tries again once the cause is fixed.
 void ReportWriteFailure(MainWindow& window, const OperationError& error) {
-  window.ShowMessage({std::string("The Dummy File Could Not Be Written To C:\\\r\n\r\n") +
-                          FormatErrorLine(error.code(), error.description()),
+  std::string text = "The Dummy File Could Not Be Written To C:\\\r\n\r\n";
+  if (const auto* inTheWay = dynamic_cast<const InTheWayError*>(&error)) {
+    text += InTheWayText(inTheWay->inTheWay()) + "\r\n\r\n";
+  }
+  window.ShowMessage({text + FormatErrorLine(error.code(), error.description()),
                       MessageIcon::Critical});
 }
 

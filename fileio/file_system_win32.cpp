@@ -107,6 +107,14 @@ Handle OpenChecked(const std::string& path, DWORD access, DWORD disposition, DWO
   return handle;
 }
 
+// Throws when `attributes` (INVALID_FILE_ATTRIBUTES: nothing known) are not a plain
+// file's. A link to a folder is a link first: what matters is that it leads elsewhere.
+void RefuseWhatIsInTheWay(DWORD attributes) {
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) throw InTheWayError(InTheWay::Link);
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) throw InTheWayError(InTheWay::Folder);
+}
+
 class Win32InputFile final : public InputFile {
  public:
   explicit Win32InputFile(Handle handle) : handle_(std::move(handle)) {}
@@ -307,8 +315,29 @@ class Win32FileSystem final : public FileSystem {
     return std::make_unique<Win32OutputFile>(
         OpenChecked(path, FILE_APPEND_DATA | SYNCHRONIZE, OPEN_EXISTING, 0));
   }
+  // Opens whatever is at the path itself, never a file a link there points to, and looks
+  // at it before anything is cut: a folder or a link is refused, and nothing is written.
   std::unique_ptr<OutputFile> CreateOrTruncate(const std::string& path) override {
-    return std::make_unique<Win32OutputFile>(OpenChecked(path, GENERIC_WRITE, CREATE_ALWAYS, 0));
+    std::wstring wide;
+    if (!SystemPath(path, wide)) throw MakeFileError(FileFault::BadName);
+    auto openAtPath = [&] {
+      try {
+        return OpenChecked(path, GENERIC_WRITE, OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT);
+      } catch (const OperationError&) {
+        // A folder, or a link to one, cannot be opened as a file at all.
+        RefuseWhatIsInTheWay(GetFileAttributesW(wide.c_str()));
+        throw;
+      }
+    };
+    Handle handle = openAtPath();
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle.get(), &info)) {
+      throw ErrorFromLastError(GetLastError(), std::wstring());
+    }
+    RefuseWhatIsInTheWay(info.dwFileAttributes);
+    // Just opened, so at its first byte: cut there.
+    if (!SetEndOfFile(handle.get())) throw ErrorFromLastError(GetLastError(), std::wstring());
+    return std::make_unique<Win32OutputFile>(std::move(handle));
   }
 };
 

@@ -32,4 +32,20 @@ enum class FileFault {
 
 OperationError MakeFileError(FileFault fault);
 
+// What stands where a file was to be created, when it is no plain file: a folder, or a
+// link (a symbolic link, junction or mount point) that would take the write elsewhere.
+enum class InTheWay { Folder, Link };
+
+// A file not written because something else is at its path; nothing was written through
+// it. Reported as "Path/File access error", as a folder there always was.
+class InTheWayError : public OperationError {
+ public:
+  explicit InTheWayError(InTheWay what)
+      : OperationError(MakeFileError(FileFault::AccessConflict)), what_(what) {}
+  InTheWay inTheWay() const { return what_; }
+
+ private:
+  InTheWay what_;
+};
+
 }  // namespace varnite

@@ -18,6 +18,9 @@ import sys
 
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comdlg32.dll", "comctl32.dll",
                 "advapi32.dll", "shell32.dll", "msvcrt.dll"}
+# Needed only for the file dialog and for drops and the command line: loaded by full path
+# when first used, never imported, so that they are not loaded before the window shows.
+LOADED_ON_FIRST_USE = {"comdlg32.dll", "shell32.dll"}
 # Functions that Windows XP's system DLLs do not export.
 NOT_ON_XP = {"GetTickCount64", "InitializeCriticalSectionEx", "InitOnceExecuteOnce",
              "InitializeSRWLock", "AcquireSRWLockExclusive", "AcquireSRWLockShared",
@@ -37,9 +40,6 @@ NOT_ON_XP = {"GetTickCount64", "InitializeCriticalSectionEx", "InitOnceExecuteOn
              "ChangeWindowMessageFilter", "ChangeWindowMessageFilterEx",
              "ShutdownBlockReasonCreate", "ShutdownBlockReasonDestroy"}
 LOAD_LIBRARY_SEARCH_SYSTEM32 = 0x0800
-# SHELL32 serves drops and the command line only, with functions every Windows has had
-# since long before XP.
-SHELL32_FUNCTIONS = {"DragAcceptFiles", "DragQueryFileW", "DragFinish", "CommandLineToArgvW"}
 # Looked up by name at run time, as XP lacks them: what they are for, and their names.
 LOOKED_UP = [
     ("the message filter for drops from a non-elevated Explorer (Vista, 7)",
@@ -47,6 +47,11 @@ LOOKED_UP = [
     ("the reason for holding up a log-off while a command runs (Vista)",
      [b"ShutdownBlockReasonCreate\0", b"ShutdownBlockReasonDestroy\0"]),
     ("the DPI of the display the window is on (Windows 10)", [b"GetDpiForWindow\0"]),
+    ("the file dialog, from COMDLG32 loaded on first use",
+     [b"GetOpenFileNameW\0", "comdlg32.dll\0".encode("utf-16-le")]),
+    ("drops and the command line, from SHELL32 loaded on first use",
+     [b"DragQueryFileW\0", b"DragFinish\0", b"CommandLineToArgvW\0",
+      "shell32.dll\0".encode("utf-16-le")]),
 ]
 # The background picture: 326 x 217; solid blue to column 71, then an even fall to near
 # black at column 306. Rows 40 to 199 lie between the banner and the footer: pure gradient.
@@ -113,6 +118,20 @@ def imports(dump):
         elif dll and line.strip() == "":
             dll = None
     return result
+
+
+def import_checks(table):
+    """[(ok, what), ...] for an import table as imports() reads it."""
+    late = sorted({f for functions in table.values() for f in functions} & NOT_ON_XP)
+    early = sorted(set(table) & LOADED_ON_FIRST_USE)
+    return [
+        (set(table) <= ALLOWED_DLLS, "imports only system DLLs: " + ", ".join(sorted(table))),
+        (not late, "imports nothing Windows XP lacks" + (": " + ", ".join(late) if late else "")),
+        ("FlushFileBuffers" in table.get("kernel32.dll", []),
+         "imports FlushFileBuffers: a write is reported only once it has reached the disk"),
+        (not early, "COMDLG32 and SHELL32 are loaded on first use, not imported"
+         + (": imports " + ", ".join(early) if early else "")),
+    ]
 
 
 def version_blocks(data, offset=0, end=None):
@@ -210,20 +229,13 @@ def main(argv):
     check(stored == computed, "the PE checksum is right: 0x%X" % stored
           + ("" if stored == computed else ", should be 0x%X" % computed))
 
-    table = imports(dump)
-    check(set(table) <= ALLOWED_DLLS,
-          "imports only system DLLs: " + ", ".join(sorted(table)))
-    late = sorted({f for functions in table.values() for f in functions} & NOT_ON_XP)
-    check(not late, "imports nothing Windows XP lacks" + (": " + ", ".join(late) if late else ""))
-    check("FlushFileBuffers" in table.get("kernel32.dll", []),
-          "imports FlushFileBuffers: a write is reported only once it has reached the disk")
-    shell32 = set(table.get("shell32.dll", []))
-    check(shell32 <= SHELL32_FUNCTIONS,
-          "SHELL32 only for drops and the command line: " + ", ".join(sorted(shell32)))
+    for ok, what in import_checks(imports(dump)):
+        check(ok, what)
     with open(exe, "rb") as f:
         data = f.read()
     for purpose, names in LOOKED_UP:
-        missing = [name.decode().rstrip("\0") for name in names if name not in data]
+        # The DLLs' names are in UTF-16, as LoadLibraryW takes them: shown without the NULs.
+        missing = [name.replace(b"\0", b"").decode() for name in names if name not in data]
         check(not missing, purpose + " is looked up at run time"
               + (": no " + ", ".join(missing) if missing else ""))
 

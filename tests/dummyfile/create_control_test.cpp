@@ -88,5 +88,42 @@ TEST(CreateControl, AFailedWriteIsReportedAndLeavesBothCaptionsForAnotherTry) {
   EXPECT_EQ(window.Caption(Control::lblCreate), "Hit Modify Once The CD Is Recording");
 }
 
+TEST(CreateControl, NamesWhatStandsInTheWayAndWritesNothingThrough) {
+  const std::string folder =
+      "A folder named C:\\Varnite.PSX is in the way. Move or rename it, then try again.";
+  const std::string link =
+      "C:\\Varnite.PSX is a link (a symbolic link, junction or mount point) that leads "
+      "somewhere else. Nothing was written through it. Remove the link, then try again.";
+  const struct {
+    const char* caption;
+    bool isLink;
+    const std::string& text;
+  } rows[] = {
+      {"Create File", false, folder},
+      {"Create File", true, link},
+      {"Modify", false, folder},
+      {"Modify", true, link},
+  };
+  for (const auto& row : rows) {
+    testing::FakeWindow window;
+    testing::MemoryFileSystem files;
+    if (row.isLink) {
+      files.links["C:\\Varnite.PSX"] = "D:\\Elsewhere\\Varnite.PSX";
+    } else {
+      files.folders.insert("C:\\Varnite.PSX");
+    }
+    window.SetCaption(Control::cmdCreate, row.caption);
+    window.events.clear();
+    cmdCreate_Click(window, files);
+    ASSERT_FALSE(window.events.empty());
+    EXPECT_EQ(window.events.back(),
+              "box[critical|Varnite] The Dummy File Could Not Be Written To C:\\\r\n\r\n" +
+                  row.text + "\r\n\r\nErr#: 75 - Path/File access error")
+        << row.caption;
+    EXPECT_EQ(files.files.count("C:\\Varnite.PSX"), 0u) << row.caption;
+    EXPECT_EQ(window.Caption(Control::cmdCreate), row.caption);
+  }
+}
+
 }  // namespace
 }  // namespace varnite

@@ -177,6 +177,8 @@ std::unique_ptr<OutputFile> MemoryFileSystem::OpenForAppending(const std::string
 }
 
 std::unique_ptr<OutputFile> MemoryFileSystem::CreateOrTruncate(const std::string& path) {
+  if (links.count(path)) throw InTheWayError(InTheWay::Link);
+  if (folders.count(path)) throw InTheWayError(InTheWay::Folder);
   if (readOnly.count(path)) throw MakeFileError(FileFault::AccessDenied);
   files[path].clear();
   return std::make_unique<MemoryOutput>(*this, path);

@@ -26,7 +26,7 @@ class MemoryFileSystem final : public FileSystem {
   int openAppendFailures = 0;
   int openEditFailures = 0;
   // What an edit's handle finds it opened: a device for these paths, and for these the
-  // file a link leads to (its final path).
+  // file a link leads to (its final path). A create must not follow a link either.
   std::set<std::string> devices;
   std::map<std::string, std::string> links;
   // Writes that take only half of what they are given (at least one byte) and report no

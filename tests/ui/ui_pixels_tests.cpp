@@ -13,6 +13,7 @@
 #include "tests/ui/drop_hook.h"
 #include "tests/ui/ui_driver.h"
 #include "window/control_table.h"
+#include "window/help_font.h"
 
 namespace varnite::ui {
 namespace {
@@ -291,6 +292,14 @@ void CheckTextsFit(Varnite& app, int dpi) {
   ReleaseDC(nullptr, dc);
   std::printf("%s", report.c_str());
   Check(fits, "every text fits its control as well as at 96 DPI");
+  // The help panel breaks lines only where its text does (and shows the empty line after
+  // the last line end).
+  DWORD_PTR lines = 0;
+  SendMessageTimeoutW(app.Control(IDC_TXT_HELP), EM_GETLINECOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000,
+                      &lines);
+  CheckEq(static_cast<long>(lines),
+          static_cast<long>(TextLines(RowOf(Control::txtHelp).initialText).size() + 1),
+          "lines in the help panel");
 }
 
 }  // namespace

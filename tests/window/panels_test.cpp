@@ -3,8 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
 
 #include "tests/support/fake_window.h"
+#include "window/help_font.h"
 #include "window/panel_texts.h"
 
 namespace varnite {
@@ -188,6 +191,42 @@ TEST(AboutText, HasItsSevenLines) {
   EXPECT_NE(lines[2].find("100% 32-Bit"), std::string::npos);
   EXPECT_EQ(lines[3], std::string(14, ' '));
   EXPECT_NE(lines[6].find(".example"), std::string::npos);
+}
+
+TEST(HelpFont, TakesTheFirstFaceThereAtTheLargestSizeItsWidestLineFits) {
+  // A stand-in measure: each face's widest line is so many pixels per pixel of height.
+  struct Row {
+    int dpi;
+    std::set<std::string> installed;
+    int room;
+    const char* face;
+    int height;
+    bool fits;
+  };
+  const Row rows[] = {
+      {96, {"MS Serif", "Times New Roman"}, 10, "MS Serif", 9, true},
+      {96, {"Times New Roman"}, 270, "Times New Roman", 9, true},  // 9 px: 270 wide
+      {96, {"Times New Roman"}, 269, "Times New Roman", 8, true},
+      {96, {"Times New Roman"}, 210, "Times New Roman", 7, true},  // 7 px: the smallest
+      {96, {"Times New Roman"}, 209, "", 8, true},                 // the mapper's, 25 a px
+      {96, {}, 225, "", 9, true},
+      {96, {"Times New Roman"}, 100, "Times New Roman", 7, false},
+      {96, {}, 100, "", 7, false},
+      {144, {"Times New Roman"}, 360, "Times New Roman", 12, true},  // 14 px down to 11
+      {144, {"Times New Roman"}, 270, "Times New Roman", 11, false},
+  };
+  for (const Row& row : rows) {
+    const HelpFont font = ChooseHelpFont(
+        row.dpi, row.room, [&](const std::string& face) { return row.installed.count(face) > 0; },
+        [](const std::string& face, int height) { return height * (face.empty() ? 25 : 30); });
+    const std::string where = std::to_string(row.dpi) + " DPI, room " + std::to_string(row.room);
+    EXPECT_EQ(font.face, row.face) << where;
+    EXPECT_EQ(font.pixelHeight, row.height) << where;
+    EXPECT_EQ(font.fits, row.fits) << where;
+  }
+  // The lines measured are the text's own, blanks and all.
+  EXPECT_THAT(TextLines("a\r\n b  \r\n\r\nc"), ElementsAre("a", " b  ", "", "c"));
+  EXPECT_THAT(TextLines(kHelpText), ::testing::SizeIs(32));
 }
 
 }  // namespace
