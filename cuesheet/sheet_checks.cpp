@@ -184,6 +184,15 @@ std::string ContentRefusal(EditHandle& sheet, StepFailureHandler& onFailure, She
            "Tracks.\r\nIts Last Track Is " +
            std::to_string(written) + " And A CD Holds No More Than 99." + kNothingAdded;
   }
+  // "TRACK 007" is track 7, but the retry rule's scan reads its first two digits, 00, and
+  // would number the new tracks 01 to 03, which the sheet already has.
+  if (tracks.any && written != facts.lastTrack) {
+    return "This Cue Sheet's Last Track Number Is Written With More Than Two Digits.\r\n"
+           "Its Last Track Is " +
+           std::to_string(written) + ". Write It As " +
+           FormatTrackNumber(static_cast<std::int32_t>(written)) +
+           " First, Then Select It Again." + kNothingAdded;
+  }
   return std::string();
 }
 

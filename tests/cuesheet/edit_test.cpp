@@ -180,6 +180,9 @@ TEST_P(CueSheetRefusal, AppendsNothingAndSaysWhy) {
 const char kTooMany[] =
     "This Cue Sheet Already Has Too Many Tracks To Take The Three Protection Tracks.\r\n"
     "Its Last Track Is ";
+const char kTooManyDigits[] =
+    "This Cue Sheet's Last Track Number Is Written With More Than Two Digits.\r\n"
+    "Its Last Track Is ";
 const char kUnicode[] =
     "This Cue Sheet Is Saved As Unicode Text.\r\nSave It As ANSI Text First, Then Select It "
     "Again.";
@@ -209,6 +212,11 @@ INSTANTIATE_TEST_SUITE_P(
                     std::string(kTooMany) + "123 And A CD Holds No More Than 99."},
         RefusalCase{"0995", "  TRACK 0995 AUDIO\r\n",
                     std::string(kTooMany) + "995 And A CD Holds No More Than 99."},
+        // Fewer than 97, but written with a leading zero the scan's reading would drop.
+        RefusalCase{"007, read as 00", "TRACK 05\r\n  TRACK 007 AUDIO\r\n",
+                    std::string(kTooManyDigits) + "7. Write It As 07 First, Then Select It Again."},
+        RefusalCase{"096, read as 09", "  TRACK 096 AUDIO\r\n",
+                    std::string(kTooManyDigits) + "96. Write It As 96 First, Then Select It Again."},
         RefusalCase{"more digits than are kept", "TRACK 0" + std::string(30, '1'),
                     std::string(kTooMany) + "999999999 And A CD Holds No More Than 99."},
         RefusalCase{"UTF-16 LE", std::string("\xFF\xFE" "F\0I\0L\0E\0", 10), kUnicode},
