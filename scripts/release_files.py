@@ -67,7 +67,10 @@ def output(arguments, stdin=None):
 
 def debian_package(path):
     """', Debian package NAME VERSION' for the package that installed `path`, or ''."""
-    owner = output(["dpkg", "-S", os.path.realpath(path)]).split(":")[0]
+    real = os.path.realpath(path)
+    # With /lib merged into /usr/lib, dpkg may know a file by its path outside /usr only.
+    owner = (output(["dpkg", "-S", real]) or output(["dpkg", "-S", re.sub(r"^/usr/", "/", real)])
+             ).split(": ")[0]  # NAME or NAME:ARCH, for a package of several architectures
     version = output(["dpkg-query", "-W", "-f=${Version}", owner]) if owner else ""
     return ", Debian package %s %s" % (owner, version) if version else ""
 
@@ -315,9 +318,14 @@ def reserved_host(url):
 
 
 def address_problems(release):
-    return ["the address %s is on %s, a name reserved never to resolve" % (release[key], host)
-            for key in ("url", "latest_url", "homepage", "support")
-            for host in [reserved_host(release[key])] if host]
+    """A sentence for each reserved host that the release's addresses name."""
+    hosts = {}
+    for key in ("url", "latest_url", "homepage", "support"):
+        host = reserved_host(release[key])
+        if host:
+            hosts.setdefault(host, []).append(release[key])
+    return ["the release's addresses are on %s, a name reserved never to resolve: %s"
+            % (host, ", ".join(urls)) for host, urls in hosts.items()]
 
 
 # Where the README names a version: the release's file names and its download folder.
@@ -342,9 +350,9 @@ def main(argv):
     if argv[0] == "addresses":
         problems = address_problems(release)
         for problem in problems:
-            print("release: refused: %s; set GITHUB_SERVER_URL and GITHUB_REPOSITORY (as CI "
-                  "does) or VARNITE_PROJECT_URL to where the release is published" % problem,
-                  file=sys.stderr)
+            print("release: refused: %s\nrelease: set GITHUB_SERVER_URL and GITHUB_REPOSITORY "
+                  "(as CI does), or VARNITE_PROJECT_URL, to where the release is published"
+                  % problem, file=sys.stderr)
         return 1 if problems else 0
     if argv[0] == "build-info":
         sys.stdout.buffer.write(build_info(release, argv[2], "--trial" in argv[3:]).encode("ascii"))
