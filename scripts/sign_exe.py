@@ -55,7 +55,7 @@ class Pkcs12Key:
         return ["-pkcs12", self.path, "-readpass", secret_file]
 
     def ca_file(self, tmp):
-        """The CA certificates in the file, in a PEM file under `tmp`, or None."""
+        """A PEM file under `tmp` of the CA certificates in the file (empty when none)."""
         ca = os.path.join(tmp, "ca.pem")
         run(["openssl", "pkcs12", "-in", self.path, "-nokeys", "-cacerts",
              "-passin", "fd:" + SECRET_FD, "-out", ca],
@@ -81,10 +81,15 @@ class Pkcs11Key:
                 "-readpass", secret_file]
 
     def ca_file(self, tmp):
-        """The chain's certificates after the signer's, in a PEM file under `tmp`, or None."""
-        with open(self.chain) as f:
-            certificates = re.findall(r"-----BEGIN CERTIFICATE-----.*?-----END CERTIFICATE-----\n?",
-                                      f.read(), re.S)
+        """A PEM file under `tmp` of the chain's certificates after the signer's (empty when
+        the chain holds the signer's alone)."""
+        try:
+            with open(self.chain) as f:
+                chain = f.read()
+        except OSError as error:
+            raise SigningError("the certificate chain cannot be read: %s" % error)
+        certificates = re.findall(r"-----BEGIN CERTIFICATE-----.*?-----END CERTIFICATE-----\n?",
+                                  chain, re.S)
         if not certificates:
             raise SigningError("%s holds no PEM certificate" % self.chain)
         ca = os.path.join(tmp, "ca.pem")
@@ -186,11 +191,12 @@ def key_from_environment(secret):
     env = os.environ.get
     if env("VARNITE_SIGN_PKCS11_MODULE") or env("VARNITE_SIGN_PKCS11_KEY"):
         wanted = ("VARNITE_SIGN_PKCS11_MODULE", "VARNITE_SIGN_PKCS11_KEY", "VARNITE_SIGN_CERT")
-        missing = [name for name in wanted if not env(name)]
         pin = secret if secret is not None else secrets["VARNITE_SIGN_PIN"]
-        if missing or pin is None:
+        missing = [name for name in wanted if not env(name)] + (["VARNITE_SIGN_PIN"]
+                                                                 if pin is None else [])
+        if missing:
             raise SigningError("signing through PKCS#11 needs %s and VARNITE_SIGN_PIN; missing: %s"
-                               % (", ".join(wanted), " ".join(missing or ["VARNITE_SIGN_PIN"])))
+                               % (", ".join(wanted), " ".join(missing)))
         return Pkcs11Key(*[env(name) for name in wanted], pin)
     password = secret if secret is not None else secrets["VARNITE_SIGN_PASSWORD"]
     if not env("VARNITE_SIGN_PKCS12") or password is None:
