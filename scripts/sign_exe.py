@@ -27,6 +27,7 @@ signature verifies but the timestamp's does not. So the report it prints is read
 import argparse
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -158,6 +159,8 @@ def sign(unsigned, signed, key, epoch, tsa_url=None, name=None, url=None, tsa_ca
             if "BEGIN CERTIFICATE" not in f.read():
                 ca = None
 
+        if os.path.exists(signed):
+            os.remove(signed)
         plain = os.path.join(tmp, "signed.exe")
         arguments = [TOOL, "sign"] + key.sign_options("/dev/fd/" + SECRET_FD) + ["-h", "sha256"]
         arguments += ["-time", str(epoch)] if epoch is not None else []
@@ -165,23 +168,26 @@ def sign(unsigned, signed, key, epoch, tsa_url=None, name=None, url=None, tsa_ca
         arguments += ["-i", url] if url else []
         run(arguments + ["-in", unsigned, "-out", plain],
             "osslsigncode could not sign %s with %s" % (unsigned, key.what()), key.secret)
-        if os.path.exists(signed):
-            os.remove(signed)
+        done = plain
         if tsa_url:
-            run([TOOL, "add", "-ts", tsa_url, "-in", plain, "-out", signed],
+            done = os.path.join(tmp, "timestamped.exe")
+            run([TOOL, "add", "-ts", tsa_url, "-in", plain, "-out", done],
                 "no timestamp from %s (offline?)" % tsa_url)
-        else:
-            os.replace(plain, signed)
 
-        ok, report = verify(signed, ca, tsa_ca)
+        ok, report = verify(done, ca, tsa_ca)
         if not ok:
             raise SigningError("the signed file does not verify against %s:\n%s"
                                % (ca or "the system's CA certificates", report.strip()))
         back = os.path.join(tmp, "unsigned.exe")
-        unsign(signed, back)
+        unsign(done, back)
         with open(back, "rb") as a, open(unsigned, "rb") as b:
             if a.read() != b.read():
                 raise SigningError("without its signature, %s is not %s" % (signed, unsigned))
+        # Only a checked file reaches SIGNED, and whole: copied beside it (the temporary
+        # folder may be on another file system, such as a tmpfs), then renamed.
+        partial = signed + ".part"
+        shutil.copyfile(done, partial)
+        os.replace(partial, signed)
 
 
 def key_from_environment(secret):

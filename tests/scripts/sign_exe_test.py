@@ -100,7 +100,11 @@ class Signing(unittest.TestCase):
         cls.tsa = timestamp_authority(cls.tmp.name)
         cls.tsa_url = "http://127.0.0.1:%d/" % cls.tsa.server_port
 
+        # Signed through a temporary folder on another file system where there is one, as
+        # /tmp on a tmpfs is for a release built elsewhere.
+        tempfile.tempdir = "/dev/shm" if os.path.isdir("/dev/shm") else None
         sign_exe.sign(ARGS.exe, cls.path("signed.exe"), cls.pkcs12("secret"), 1700000000)
+        tempfile.tempdir = None
         sign_exe.sign(ARGS.exe, cls.path("timestamped.exe"), cls.pkcs12("secret"), None,
                       cls.tsa_url, tsa_ca=cls.path("ca.pem"))
         sign_exe.sign(ARGS.exe, cls.path("token.exe"), cls.pkcs11(PIN), 1700000000)
