@@ -13,6 +13,7 @@ if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
   return()  # only the 32-bit build ships
 endif()
 
+set(VARNITE_RELEASE_URL "${VARNITE_RELEASE_URL_BASE}${VARNITE_RELEASE_TAG}/")
 configure_file(${PROJECT_SOURCE_DIR}/docs/ReadMe.txt ${PROJECT_BINARY_DIR}/package/ReadMe.txt
                @ONLY NEWLINE_STYLE CRLF)
 configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_BINARY_DIR}/package/License.txt
@@ -21,11 +22,13 @@ file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/release.json @ONLY CONTENT [[{
   "version": "@VARNITE_VERSION@",
   "tag": "@VARNITE_RELEASE_TAG@",
   "zip": "Varnite-@VARNITE_VERSION@-win32.zip",
-  "url": "@VARNITE_RELEASE_URL_BASE@@VARNITE_RELEASE_TAG@/",
+  "url": "@VARNITE_RELEASE_URL@",
   "latest_url": "@VARNITE_RELEASE_LATEST_URL@",
   "homepage": "@VARNITE_HOMEPAGE@",
+  "support": "@VARNITE_SUPPORT_URL@",
   "compiler": "@CMAKE_CXX_COMPILER@",
-  "cmake": "@CMAKE_VERSION@"
+  "cmake": "@CMAKE_VERSION@",
+  "cmake_command": "@CMAKE_COMMAND@"
 }
 ]])
 add_custom_target(release_files DEPENDS Varnite)

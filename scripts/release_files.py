@@ -10,6 +10,10 @@
     release_files.py check RELEASE_JSON DIST
         checks the manifests against the zip and SHA256SUMS in DIST: the zip's address, its
         SHA-256, the version, and that every file they name is in the zip.
+    release_files.py addresses RELEASE_JSON
+        refuses (exit 1) a release whose addresses are on a reserved name that never
+        resolves (.example, .invalid, .test, .localhost, localhost): a published release
+        must name where it really is.
 
 RELEASE_JSON is the build folder's release.json (the version, the zip's name and addresses,
 the compiler), written by CMake from the one place they are set.
@@ -21,6 +25,7 @@ import re
 import subprocess
 import sys
 import time
+import urllib.parse
 import zipfile
 import zlib
 
@@ -37,6 +42,11 @@ DESCRIPTION = ("Varnite writes a small dummy file, C:\\Varnite.PSX, and appends 
                "those tracks at the very end, after the disc's own content is written.")
 EXE = "Varnite.exe"
 LICENSE = "MIT"
+INSTALLATION_NOTES = ("Windows asks for administrator rights each time Varnite starts: it writes "
+                      "its dummy file to the root of drive C:, C:\\Varnite.PSX, where only an "
+                      "administrator may create files.")
+# Names reserved never to resolve (RFC 2606, RFC 6761): the last label of the host.
+RESERVED_NAMES = ("example", "invalid", "test", "localhost")
 
 
 def winget_files():
@@ -57,18 +67,30 @@ def output(arguments, stdin=None):
 
 def debian_package(path):
     """', Debian package NAME VERSION' for the package that installed `path`, or ''."""
-    owner = output(["dpkg", "-S", os.path.realpath(path)]).split(":")[0]
+    real = os.path.realpath(path)
+    # With /lib merged into /usr/lib, dpkg may know a file by its path outside /usr only.
+    owner = (output(["dpkg", "-S", real]) or output(["dpkg", "-S", re.sub(r"^/usr/", "/", real)])
+             ).split(": ")[0]  # NAME or NAME:ARCH, for a package of several architectures
     version = output(["dpkg-query", "-W", "-f=${Version}", owner]) if owner else ""
     return ", Debian package %s %s" % (owner, version) if version else ""
+
+
+def loaded_library(name):
+    """The path of the shared library `name` (e.g. libz.so) this process has loaded, or ''."""
+    try:
+        with open("/proc/self/maps") as f:
+            paths = [line.split()[-1] for line in f if "/" + name in line]
+    except OSError:
+        paths = []
+    return paths[0] if paths else ""
 
 
 def build_info(release, commit, trial):
     compiler = release["compiler"]
     ld = output([compiler, "-print-prog-name=ld"]).strip()
     # The runtime's version from its header's macros; its package from the library linked.
-    defined = output([compiler, "-E", "-dM", "-x", "c++", "-"], "#include <_mingw.h>\n")
     macros = dict(re.findall(r"^#define __MINGW64_VERSION_(MAJOR|MINOR|BUGFIX) (\d+)$",
-                             defined, re.M))
+                             output([compiler, "-E", "-dM", "-x", "c++", "-"], "#include <_mingw.h>\n"), re.M))
     runtime = ".".join(macros.get(part, "?") for part in ("MAJOR", "MINOR", "BUGFIX"))
     library = output([compiler, "-print-file-name=libmingw32.a"]).strip()
     lines = [
@@ -85,8 +107,12 @@ def build_info(release, commit, trial):
         "  Binutils: %s%s" % ((output([ld, "--version"]).splitlines() or ["?"])[0],
                             debian_package(ld) if ld else ""),
         "  MinGW-w64 runtime: %s%s" % (runtime, debian_package(library) if library else ""),
-        "  CMake: %s" % release["cmake"],
-        "  Zip: Python %s, zlib %s" % (sys.version.split()[0], zlib.ZLIB_RUNTIME_VERSION),
+        "  CMake: %s%s" % (release["cmake"], debian_package(release["cmake_command"])),
+        # The zip's bytes depend on the Python and the zlib that write it: scripts/release
+        # uses Debian's, whose packages are named here.
+        "  Zip: Python %s%s, zlib %s%s" % (sys.version.split()[0], debian_package(sys.executable),
+                                           zlib.ZLIB_RUNTIME_VERSION,
+                                           debian_package(loaded_library("libz.so"))),
     ]
     return "".join(line + "\r\n" for line in lines)
 
@@ -143,6 +169,11 @@ def yaml_value(value, indent):
     return text
 
 
+def license_url(release):
+    """The licence as published with the release's own sources."""
+    return "%s/blob/%s/LICENSE" % (release["homepage"].rstrip("/"), release["tag"])
+
+
 def manifests(release, dist):
     """{path under DIST: text} of the winget and Scoop manifests."""
     version = release["version"]
@@ -155,10 +186,7 @@ def manifests(release, dist):
         "winget/" + names["installer"]: yaml_file("installer", head + [
             ("InstallerType", "zip"),
             ("NestedInstallerType", "portable"),
-            ("NestedInstallerFiles",
-             [[("RelativeFilePath", EXE), ("PortableCommandAlias", "varnite")]]),
-            # The exe's manifest asks for administrator rights: Windows prompts as it starts.
-            ("ElevationRequirement", "elevatesSelf"),
+            ("NestedInstallerFiles", [[("RelativeFilePath", EXE), ("PortableCommandAlias", "varnite")]]),
             ("ReleaseDate", time.strftime("%Y-%m-%d", time.gmtime(epoch()))),
             ("Installers", [[("Architecture", "x86"), ("InstallerUrl", url),
                              ("InstallerSha256", zip_hash.upper())]]),
@@ -166,32 +194,34 @@ def manifests(release, dist):
         "winget/" + names["defaultLocale"]: yaml_file("defaultLocale", head + [
             ("PackageLocale", LOCALE),
             ("Publisher", PUBLISHER),
-            ("PublisherUrl", re.match(r"https://[^/]+/", release["homepage"]).group(0)),
+            ("PublisherUrl", release["homepage"].rstrip("/").rsplit("/", 1)[0]),
+            ("PublisherSupportUrl", release["support"]),
             ("PackageName", "Varnite"),
             ("PackageUrl", release["homepage"]),
             ("License", LICENSE),
+            ("LicenseUrl", license_url(release)),
             ("ShortDescription", SHORT_DESCRIPTION),
             ("Description", DESCRIPTION),
             ("Moniker", "varnite"),
             ("Tags", ["cdrwin", "cue-sheet", "cd-burning", "copy-protection"]),
+            ("InstallationNotes", INSTALLATION_NOTES),
         ]),
     }
     scoop = {
         "version": version,
         "description": SHORT_DESCRIPTION,
         "homepage": release["homepage"],
-        "license": LICENSE,
-        "notes": "Windows asks for administrator rights each time Varnite starts: it writes "
-                 "its dummy file to C:\\Varnite.PSX.",
+        "license": {"identifier": LICENSE, "url": license_url(release)},
         "url": url,
         "hash": zip_hash,
         "bin": EXE,
         "shortcuts": [[EXE, "Varnite"]],
-        "checkver": {"url": release["latest_url"] + "SHA256SUMS",
-                     "regex": r"([\d.]+)".join(re.escape(part).replace("\\-", "-")
-                                               for part in release["zip"].split(version))},
+        # The newest release of the repository, its tag read as v<version>.
+        "checkver": {"github": release["homepage"]},
         "autoupdate": {"url": url.replace(version, "$version"),
                        "hash": {"url": "$baseurl/SHA256SUMS"}},
+        # Last, as Scoop's maintainers keep it.
+        "notes": INSTALLATION_NOTES,
     }
     # Scoop's own rules for its files: CR LF, four spaces, no byte order mark, a final line end.
     files["scoop/varnite.json"] = json.dumps(scoop, indent=4).replace("\n", "\r\n") + "\r\n"
@@ -238,18 +268,20 @@ def check(release, dist):
         expect(path + " PackageIdentifier", document.get("PackageIdentifier"), IDENTIFIER)
         expect(path + " PackageVersion", document.get("PackageVersion"), version)
     installer = documents["installer"]
+    if "ElevationRequirement" in installer:
+        problems.append("the installer manifest has an ElevationRequirement (for installers)")
     for n, nested in enumerate(installer.get("NestedInstallerFiles") or [{}]):
         in_zip("NestedInstallerFiles[%d]" % n, nested.get("RelativeFilePath"))
     if not isinstance(installer.get("ReleaseDate"), str):
         problems.append("ReleaseDate %r is not text" % installer.get("ReleaseDate"))
     for n, entry in enumerate(installer.get("Installers") or [{}]):
         expect("Installers[%d] InstallerUrl" % n, entry.get("InstallerUrl"), url)
-        expect("Installers[%d] InstallerSha256" % n, str(entry.get("InstallerSha256")).lower(),
-               zip_hash)
+        expect("Installers[%d] InstallerSha256" % n, str(entry.get("InstallerSha256")).lower(), zip_hash)
     locale = documents["defaultLocale"]
-    expect("the locale file's PackageLocale", locale.get("PackageLocale"),
-           documents["version"].get("DefaultLocale"))
-    for field in ("Publisher", "PackageName", "License", "ShortDescription"):
+    expect("the locale file's PublisherSupportUrl", locale.get("PublisherSupportUrl"),
+           release["support"])
+    expect("the locale file's PackageLocale", locale.get("PackageLocale"), documents["version"].get("DefaultLocale"))
+    for field in ("Publisher", "PackageName", "License", "ShortDescription", "InstallationNotes"):
         if not locale.get(field):
             problems.append("the locale file has no " + field)
 
@@ -272,18 +304,56 @@ def check(release, dist):
     autoupdate = scoop.get("autoupdate", {}).get("url", "")
     if "$version" not in autoupdate:
         problems.append("varnite.json autoupdate url %s does not follow the version" % autoupdate)
-    expect("varnite.json autoupdate url for this version",
-           autoupdate.replace("$version", version), url)
-    if not re.search(scoop.get("checkver", {}).get("regex", "^$"), release["zip"]):
-        problems.append("varnite.json checkver regex does not find the zip's name")
+    expect("varnite.json autoupdate url for this version", autoupdate.replace("$version", version), url)
+    expect("varnite.json checkver", scoop.get("checkver"), {"github": release["homepage"]})
+    if list(scoop)[-1:] != ["notes"]:
+        problems.append("varnite.json does not end with its notes")
     return problems
 
 
+def reserved_host(url):
+    """The host of `url` when it is on a name reserved never to resolve, else None."""
+    host = (urllib.parse.urlsplit(url).hostname or "").rstrip(".")
+    return host if host.rsplit(".", 1)[-1] in RESERVED_NAMES else None
+
+
+def address_problems(release):
+    """A sentence for each reserved host that the release's addresses name."""
+    hosts = {}
+    for key in ("url", "latest_url", "homepage", "support"):
+        host = reserved_host(release[key])
+        if host:
+            hosts.setdefault(host, []).append(release[key])
+    return ["the release's addresses are on %s, a name reserved never to resolve: %s"
+            % (host, ", ".join(urls)) for host, urls in hosts.items()]
+
+
+# Where the README names a version: the release's file names and its download folder.
+README_VERSIONS = (r"Varnite-([^-\s`]+)-win32\.zip", r"/download/v([^/\s`]+)/",
+                   r"for this version, ([\d.]+)")
+
+
+def readme_problems(text, version):
+    """The README's lines that name another version than `version`, as sentences."""
+    return ["README line %d names version %s, not %s" % (n, found, version)
+            for n, line in enumerate(text.splitlines(), 1)
+            for pattern in README_VERSIONS for found in re.findall(pattern, line)
+            if found != version and found != "<version>"]
+
+
 def main(argv):
-    if len(argv) < 3 or argv[0] not in ("build-info", "manifests", "check"):
+    if len(argv) < 2 or argv[0] not in ("build-info", "manifests", "check", "addresses") or (
+            len(argv) < 3 and argv[0] != "addresses"):
         sys.exit(__doc__)
     with open(argv[1]) as f:
         release = json.load(f)
+    if argv[0] == "addresses":
+        problems = address_problems(release)
+        for problem in problems:
+            print("release: refused: %s\nrelease: set GITHUB_SERVER_URL and GITHUB_REPOSITORY "
+                  "(as CI does), or VARNITE_PROJECT_URL, to where the release is published"
+                  % problem, file=sys.stderr)
+        return 1 if problems else 0
     if argv[0] == "build-info":
         sys.stdout.buffer.write(build_info(release, argv[2], "--trial" in argv[3:]).encode("ascii"))
         return 0
