@@ -85,8 +85,8 @@ void Backdrop::DrawPicture(HINSTANCE instance, int width, int height, int dpi) {
   } else {
     SetStretchBltMode(dc_, HALFTONE);
     SetBrushOrgEx(dc_, 0, 0, nullptr);  // as HALFTONE requires
-    StretchBlt(dc_, 0, 0, scaledWidth, scaledHeight, sourceDc, 0, 0, info.bmWidth,
-               info.bmHeight, SRCCOPY);
+    StretchBlt(dc_, 0, 0, scaledWidth, scaledHeight, sourceDc, 0, 0, info.bmWidth, info.bmHeight,
+               SRCCOPY);
   }
   SelectObject(sourceDc, sourceDcBitmap);
   DeleteDC(sourceDc);
@@ -95,8 +95,8 @@ void Backdrop::DrawPicture(HINSTANCE instance, int width, int height, int dpi) {
 
 // The picture's heading as text in the window text colour, where the picture has it.
 void Backdrop::DrawHeading(int dpi) {
-  HFONT font = CreateFontW(-PicturePixels(kHeadingPixelHeight, dpi), 0, 0, 0, FW_BOLD, FALSE,
-                           FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+  HFONT font = CreateFontW(-PicturePixels(kHeadingPixelHeight, dpi), 0, 0, 0, FW_BOLD, FALSE, FALSE,
+                           FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                            DEFAULT_QUALITY, VARIABLE_PITCH | FF_ROMAN, L"Times New Roman");
   RECT box = {PicturePixels(kHeadingBox.left, dpi), PicturePixels(kHeadingBox.top, dpi),
               PicturePixels(kHeadingBox.right, dpi), PicturePixels(kHeadingBox.bottom, dpi)};
@@ -110,8 +110,8 @@ void Backdrop::DrawHeading(int dpi) {
 
 void Backdrop::Paint(HDC dc, const RECT& area) const {
   if (dc_) {
-    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, dc_,
-           area.left, area.top, SRCCOPY);
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, dc_, area.left,
+           area.top, SRCCOPY);
   } else {
     FillRect(dc, &area, GetSysColorBrush(COLOR_3DFACE));
   }

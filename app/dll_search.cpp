@@ -13,8 +13,7 @@ DllSearchApi FindDllSearchApi() {
 }
 
 DllSearch RestrictDllSearch(const DllSearchApi& api) {
-  if (api.setDefaultDllDirectories &&
-      api.setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+  if (api.setDefaultDllDirectories && api.setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
     return DllSearch::kSystemFolderOnly;
   }
   // An empty string, not null: null would put the current folder back.

@@ -16,9 +16,9 @@ struct DllSearchApi {
 
 // What RestrictDllSearch achieved.
 enum class DllSearch {
-  kSystemFolderOnly,     // only the system folder is searched
-  kCurrentFolderRemoved, // the usual order, without the current folder
-  kUnchanged,            // this Windows offers neither call (XP before SP1)
+  kSystemFolderOnly,      // only the system folder is searched
+  kCurrentFolderRemoved,  // the usual order, without the current folder
+  kUnchanged,             // this Windows offers neither call (XP before SP1)
 };
 
 // Looks both calls up in kernel32, so the exe still starts where they are missing.

@@ -5,8 +5,8 @@
 #include <commctrl.h>
 
 #include "app/dll_search.h"
-#include "app/single_instance.h"
 #include "app/shell_paths.h"
+#include "app/single_instance.h"
 #include "app/win32_main_window.h"
 
 namespace {

@@ -8,7 +8,7 @@
 namespace varnite {
 namespace {
 
-constexpr DWORD kPathUnits = 32768;  // the longest path Windows has, with its NUL
+constexpr DWORD kPathUnits = 32768;                 // the longest path Windows has, with its NUL
 constexpr DWORD kQueryLimitedInformation = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION
 
 using QueryFullProcessImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
@@ -32,9 +32,8 @@ GetModuleFileNameExFn FindXpModuleFileName() {
 std::u16string ProcessImage(DWORD id) {
   static const auto query =
       SystemFunction<QueryFullProcessImageNameFn>(L"kernel32.dll", "QueryFullProcessImageNameW");
-  HANDLE process =
-      OpenProcess(query ? kQueryLimitedInformation : PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
-                  FALSE, id);
+  HANDLE process = OpenProcess(
+      query ? kQueryLimitedInformation : PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
   if (!process) return u"";
   std::wstring image(kPathUnits, L'\0');
   DWORD exitCode = 0;

@@ -36,15 +36,17 @@ bool GrowingText(Call call, std::wstring& text) {
 // and short 8.3 names, which older shells pass on a command line, made long again.
 std::wstring FullPath(const std::wstring& path) {
   std::wstring full, longPath;
-  if (!GrowingText([&](wchar_t* buffer, DWORD size) {
-        return GetFullPathNameW(path.c_str(), size, buffer, nullptr);
-      }, full)) {
+  if (!GrowingText(
+          [&](wchar_t* buffer, DWORD size) {
+            return GetFullPathNameW(path.c_str(), size, buffer, nullptr);
+          },
+          full)) {
     return path;
   }
   // A path that does not exist is refused as it stands.
-  if (!GrowingText([&](wchar_t* buffer, DWORD size) {
-        return GetLongPathNameW(full.c_str(), buffer, size);
-      }, longPath)) {
+  if (!GrowingText([&](wchar_t* buffer,
+                       DWORD size) { return GetLongPathNameW(full.c_str(), buffer, size); },
+                   longPath)) {
     return full;
   }
   return longPath;
@@ -75,8 +77,8 @@ void AcceptDroppedFiles(HWND window) {
   // Varnite runs elevated, and from Vista on Windows keeps a non-elevated Explorer's
   // messages away from an elevated window unless the window lets them through; a drop
   // takes these two. Windows XP has no such filter, and no such functions.
-  auto filterWindow = SystemFunction<ChangeWindowMessageFilterExFn>(
-      L"user32.dll", "ChangeWindowMessageFilterEx");
+  auto filterWindow =
+      SystemFunction<ChangeWindowMessageFilterExFn>(L"user32.dll", "ChangeWindowMessageFilterEx");
   auto filterProcess =
       SystemFunction<ChangeWindowMessageFilterFn>(L"user32.dll", "ChangeWindowMessageFilter");
   for (UINT message : kMessagesFromLowerPrivilege) {

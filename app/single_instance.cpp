@@ -68,16 +68,16 @@ struct NamespaceApi {
 
 NamespaceApi FindNamespaceApi() {
   NamespaceApi api;
-  api.createBoundary = SystemFunction<decltype(api.createBoundary)>(L"kernel32.dll",
-                                                                    "CreateBoundaryDescriptorW");
+  api.createBoundary =
+      SystemFunction<decltype(api.createBoundary)>(L"kernel32.dll", "CreateBoundaryDescriptorW");
   api.addSid = SystemFunction<decltype(api.addSid)>(L"kernel32.dll", "AddSIDToBoundaryDescriptor");
   api.create = SystemFunction<decltype(api.create)>(L"kernel32.dll", "CreatePrivateNamespaceW");
   api.open = SystemFunction<decltype(api.open)>(L"kernel32.dll", "OpenPrivateNamespaceW");
   api.close = SystemFunction<decltype(api.close)>(L"kernel32.dll", "ClosePrivateNamespace");
   api.deleteBoundary =
       SystemFunction<decltype(api.deleteBoundary)>(L"kernel32.dll", "DeleteBoundaryDescriptor");
-  const bool all = api.createBoundary && api.addSid && api.create && api.open && api.close &&
-                   api.deleteBoundary;
+  const bool all =
+      api.createBoundary && api.addSid && api.create && api.open && api.close && api.deleteBoundary;
   return all ? api : NamespaceApi{};
 }
 

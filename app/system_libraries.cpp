@@ -56,8 +56,7 @@ const DropApi& FindDropApi() {
 }
 
 LPWSTR* SplitCommandLine(const wchar_t* commandLine, int& count) {
-  static const auto split =
-      Find<LPWSTR*(WINAPI*)(LPCWSTR, int*)>(Shell32(), "CommandLineToArgvW");
+  static const auto split = Find<LPWSTR*(WINAPI*)(LPCWSTR, int*)>(Shell32(), "CommandLineToArgvW");
   count = 0;
   return split ? split(commandLine, &count) : nullptr;
 }

@@ -11,8 +11,8 @@ namespace {
 // The panels are read-only, so they have no use for the Tab key; without this a multi-line
 // edit keeps Tab for itself and the keyboard user could not leave a shown panel. Nor
 // should tabbing into one select its whole text, as the dialog manager does for an edit.
-LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                           UINT_PTR id, DWORD_PTR) {
+LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                           DWORD_PTR) {
   if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, PanelProc, id);
   LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
   if (message == WM_GETDLGCODE) {
@@ -31,8 +31,8 @@ bool Win32MainWindow::CreateControls() {
       // before it in the Z-order, even a hidden one: this one shows nothing and takes no
       // place in the tab order.
       if (!CreateWindowExW(0, L"STATIC", Utf8ToWide(row.accessibleName).c_str(),
-                           WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, hwnd_, nullptr,
-                           instance_, nullptr)) {
+                           WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, hwnd_, nullptr, instance_,
+                           nullptr)) {
         return false;
       }
     }
@@ -58,10 +58,10 @@ bool Win32MainWindow::CreateControls() {
         break;
     }
     const PixelRect rect = ToPixels(row.twips, dpi_, dpi_);
-    HWND hwnd = CreateWindowExW(exStyle, cls, Utf8ToWide(row.initialText).c_str(), style,
-                                rect.left, rect.top, rect.width, rect.height, hwnd_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
-                                instance_, nullptr);
+    HWND hwnd =
+        CreateWindowExW(exStyle, cls, Utf8ToWide(row.initialText).c_str(), style, rect.left,
+                        rect.top, rect.width, rect.height, hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, nullptr);
     if (!hwnd) return false;
     if ((row.kind == ControlKind::Panel || row.kind == ControlKind::ScrollingPanel) &&
         !SetWindowSubclass(hwnd, PanelProc, 0, 0)) {

@@ -37,8 +37,8 @@ struct ShutdownBlock {
 const ShutdownBlock& FindShutdownBlock() {
   static const ShutdownBlock block = [] {
     ShutdownBlock found;
-    found.create = SystemFunction<BOOL(WINAPI*)(HWND, LPCWSTR)>(L"user32.dll",
-                                                                "ShutdownBlockReasonCreate");
+    found.create =
+        SystemFunction<BOOL(WINAPI*)(HWND, LPCWSTR)>(L"user32.dll", "ShutdownBlockReasonCreate");
     found.destroy =
         SystemFunction<BOOL(WINAPI*)(HWND)>(L"user32.dll", "ShutdownBlockReasonDestroy");
     return found;
@@ -71,8 +71,8 @@ bool Win32MainWindow::Create(int showCommand) {
   wc.lpfnWndProc = WindowProc;
   wc.hInstance = instance_;
   wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_VARNITE));
-  wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_VARNITE),
-                                             IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+  wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_VARNITE), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
                                              GetSystemMetrics(SM_CYSMICON), 0));
   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   wc.lpszClassName = VARNITE_WINDOW_CLASS;
@@ -90,10 +90,10 @@ bool Win32MainWindow::Create(int showCommand) {
                 TwipsToPixels(kClientHeightTwips, dpi_)};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
   // WS_EX_ACCEPTFILES makes it a drop target for files from Explorer.
-  hwnd_ = CreateWindowExW(WS_EX_ACCEPTFILES, VARNITE_WINDOW_CLASS,
-                          Utf8ToWide(kWindowCaption).c_str(), style, CW_USEDEFAULT,
-                          CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                          nullptr, nullptr, instance_, this);
+  hwnd_ =
+      CreateWindowExW(WS_EX_ACCEPTFILES, VARNITE_WINDOW_CLASS, Utf8ToWide(kWindowCaption).c_str(),
+                      style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                      frame.bottom - frame.top, nullptr, nullptr, instance_, this);
   if (!hwnd_) return false;
   ApplyDpi(WindowDpi(hwnd_), nullptr);
   AcceptDroppedFiles(hwnd_);
@@ -235,9 +235,7 @@ HBRUSH Win32MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
   return backdrop_.BrushFor(dc, origin);
 }
 
-HWND Win32MainWindow::Handle(Control control) const {
-  return controls_[static_cast<int>(control)];
-}
+HWND Win32MainWindow::Handle(Control control) const { return controls_[static_cast<int>(control)]; }
 
 std::string Win32MainWindow::Caption(Control control) const {
   return WideToUtf8(WindowText(Handle(control)));
@@ -266,8 +264,8 @@ bool Win32MainWindow::ShowOpenDialog() {
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = file.data();
   ofn.nMaxFile = static_cast<DWORD>(file.size());
-  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
-              OFN_NOCHANGEDIR;
+  ofn.Flags =
+      OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   ShowWorking(false);
   const bool chosen = OpenFileDialog(ofn);
   ShowWorking(true);

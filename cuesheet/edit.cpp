@@ -39,10 +39,10 @@ std::string JoinNumbers(const std::vector<std::string>& numbers) {
 
 // The block being appended when the edit was given up, if one was.
 struct BlockUnderWay {
-  std::string number;           // as the block writes it
-  std::size_t size = 0;         // 0: no block was under way
-  std::size_t written = 0;      // bytes of it that went out
-  std::uint64_t startsAt = 0;   // the sheet's length before it
+  std::string number;          // as the block writes it
+  std::size_t size = 0;        // 0: no block was under way
+  std::size_t written = 0;     // bytes of it that went out
+  std::uint64_t startsAt = 0;  // the sheet's length before it
 };
 
 // The last box of an edit given up: what the sheet now holds, exactly.
@@ -64,8 +64,10 @@ std::string GiveUpText(const OperationError& error, const std::vector<std::strin
     text += "\r\nWhat Was Written Of Track " + block.number +
             " Has Been Removed Again: The Cue Sheet Ends With Whole Tracks Only.";
   } else if (block.written > 0) {
-    text += "\r\nThe Cue Sheet Ends With An Unfinished Protection Track.\r\nIt Could Not Be "
-            "Removed (" + cutFailure + "): Delete Its Lines Before Using The Cue Sheet.";
+    text +=
+        "\r\nThe Cue Sheet Ends With An Unfinished Protection Track.\r\nIt Could Not Be "
+        "Removed (" +
+        cutFailure + "): Delete Its Lines Before Using The Cue Sheet.";
   }
   return text;
 }
@@ -156,8 +158,8 @@ void EditCueSheet(MainWindow& window, FileSystem& files, const std::string& path
     return;
   }
   window.SetCaption(Control::lblCueSheet, "Protection Tracks Have Been Added");
-  window.ShowMessage({"Now Record The Image Back To CD Using The Same Cue Sheet",
-                      MessageIcon::Information});
+  window.ShowMessage(
+      {"Now Record The Image Back To CD Using The Same Cue Sheet", MessageIcon::Information});
 }
 
 void EditGivenCueSheet(MainWindow& window, FileSystem& files,
@@ -166,8 +168,8 @@ void EditGivenCueSheet(MainWindow& window, FileSystem& files,
   // Several at once would mean several edits behind one gesture, each with its boxes;
   // which sheets got their tracks would be easy to lose track of.
   if (paths.size() > 1) {
-    window.ShowMessage({"Please Drop One Cue Sheet At A Time.\r\n\r\nNothing Was Opened.",
-                        MessageIcon::Critical});
+    window.ShowMessage(
+        {"Please Drop One Cue Sheet At A Time.\r\n\r\nNothing Was Opened.", MessageIcon::Critical});
     return;
   }
   window.SetChosenPath(paths.front());

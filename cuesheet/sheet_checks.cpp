@@ -77,8 +77,7 @@ std::string NotTextRefusal(unsigned char byte, std::uint64_t offset) {
   char hex[3];
   std::snprintf(hex, sizeof hex, "%02X", byte);
   const std::string what = byte == 0 ? "A NUL Byte" : std::string("The Control Byte ") + hex;
-  return "This File Is Not A Text File: It Holds " + what + " At Offset " +
-         std::to_string(offset) +
+  return "This File Is Not A Text File: It Holds " + what + " At Offset " + std::to_string(offset) +
          " (Counting From 0).\r\nA Disc Image Or Other Binary File Holds Such Bytes; A Cue "
          "Sheet Saved As Unicode Text Holds NUL Bytes Too.\r\nIf It Is A Cue Sheet, " +
          std::string(kSaveAsAnsi) + kNothingAdded;
@@ -134,8 +133,9 @@ std::string OpenedFileRefusal(EditHandle& sheet, const std::string& path,
   }
   const std::string finalPath = AttemptStep(onFailure, [&] { return sheet.FinalPath(); });
   if (!finalPath.empty() && !IsCueSheetName(finalPath)) {
-    return kOnlyCueSheets + ("This Name Leads To A File That Is Not One:\r\n" + shown +
-                             "\r\nLeads To:\r\n" + PathForBox(finalPath)) +
+    return kOnlyCueSheets +
+           ("This Name Leads To A File That Is Not One:\r\n" + shown + "\r\nLeads To:\r\n" +
+            PathForBox(finalPath)) +
            kNothingAdded;
   }
   return std::string();
@@ -190,8 +190,8 @@ std::string ContentRefusal(EditHandle& sheet, StepFailureHandler& onFailure, She
     return "This Cue Sheet's Last Track Number Is Written With More Than Two Digits.\r\n"
            "Its Last Track Is " +
            std::to_string(written) + ". Write It As " +
-           FormatTrackNumber(static_cast<std::int32_t>(written)) +
-           " First, Then Select It Again." + kNothingAdded;
+           FormatTrackNumber(static_cast<std::int32_t>(written)) + " First, Then Select It Again." +
+           kNothingAdded;
   }
   return std::string();
 }

@@ -19,7 +19,8 @@ std::string InTheWayText(InTheWay what) {
   if (what == InTheWay::Folder) {
     return "A folder named " + path + " is in the way. Move or rename it, then try again.";
   }
-  return path + " is a link (a symbolic link, junction or mount point) that leads "
+  return path +
+         " is a link (a symbolic link, junction or mount point) that leads "
          "somewhere else. Nothing was written through it. Remove the link, then try again.";
 }
 
@@ -30,8 +31,8 @@ void ReportWriteFailure(MainWindow& window, const OperationError& error) {
   if (const auto* inTheWay = dynamic_cast<const InTheWayError*>(&error)) {
     text += InTheWayText(inTheWay->inTheWay()) + "\r\n\r\n";
   }
-  window.ShowMessage({text + FormatErrorLine(error.code(), error.description()),
-                      MessageIcon::Critical});
+  window.ShowMessage(
+      {text + FormatErrorLine(error.code(), error.description()), MessageIcon::Critical});
 }
 
 }  // namespace

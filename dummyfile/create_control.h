@@ -2,8 +2,8 @@
 // the short form once recording has begun. Its caption is its only state.
 #pragma once
 
-#include "window/main_window.h"
 #include "fileio/file_system.h"
+#include "window/main_window.h"
 
 namespace varnite {
 

@@ -14,7 +14,7 @@ namespace varnite {
 
 // What the handle opened, as the system tells it from the handle itself.
 enum class OpenedKind {
-  DiskFile,     // a regular file on a disk
+  DiskFile,  // a regular file on a disk
   Folder,
   NotDiskFile,  // a device (NUL, a console), a pipe, a socket
   Link,         // a reparse point, where the system cannot say what it leads to (XP)

@@ -210,8 +210,7 @@ class Win32EditHandle final : public EditHandle {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
       // VOLUME_NAME_DOS | FILE_NAME_NORMALIZED: \\?\C:\... or \\?\UNC\server\...
-      const DWORD length =
-          finalPath(handle_.get(), &path[0], static_cast<DWORD>(path.size()), 0);
+      const DWORD length = finalPath(handle_.get(), &path[0], static_cast<DWORD>(path.size()), 0);
       if (length == 0) return NameWithoutDrive();
       if (length < path.size()) {
         path.resize(length);
@@ -288,8 +287,8 @@ class Win32FileSystem final : public FileSystem {
     // Where the final path cannot be asked for (XP), a link is opened as itself, so that
     // its reparse point shows and the edit refuses it.
     const DWORD flags = FinalPathLookup() ? 0 : FILE_FLAG_OPEN_REPARSE_POINT;
-    return std::make_unique<Win32EditHandle>(OpenChecked(
-        path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, flags, FILE_SHARE_READ));
+    return std::make_unique<Win32EditHandle>(
+        OpenChecked(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, flags, FILE_SHARE_READ));
   }
   PathKind KindOf(const std::string& path) override {
     std::wstring wide;

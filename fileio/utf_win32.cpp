@@ -33,8 +33,8 @@ std::wstring Utf8ToWide(const std::string& text) {
 std::string WideToUtf8(const std::wstring& text) {
   std::string out;
   if (text.empty()) return out;
-  int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                   nullptr, 0, nullptr, nullptr);
+  int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                   0, nullptr, nullptr);
   if (length <= 0) return out;
   out.resize(static_cast<std::size_t>(length));
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], length,

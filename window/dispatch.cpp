@@ -2,9 +2,7 @@
 
 namespace varnite {
 
-void Dispatcher::Bind(Control control, Handler handler) {
-  handlers_[control] = std::move(handler);
-}
+void Dispatcher::Bind(Control control, Handler handler) { handlers_[control] = std::move(handler); }
 
 void Dispatcher::ReportUncaughtFailures(FailureReport report) { report_ = std::move(report); }
 

@@ -4,8 +4,7 @@
 
 namespace varnite {
 
-HelpFont ChooseHelpFont(int dpi, int room,
-                        const std::function<bool(const std::string&)>& installed,
+HelpFont ChooseHelpFont(int dpi, int room, const std::function<bool(const std::string&)>& installed,
                         const std::function<int(const std::string&, int)>& widestLine) {
   const int nominal = FontPixelHeight(kHelpFontSize, dpi);
   // The face the text was made for keeps its size: its bitmap sizes are what Windows has.

@@ -31,8 +31,7 @@ struct HelpFont {
 // `installed(face)`: whether the face is on the system. `widestLine(face, pixelHeight)`:
 // the width in pixels of the help text's widest line in that font. `room`: the width the
 // panel has for a line, in pixels.
-HelpFont ChooseHelpFont(int dpi, int room,
-                        const std::function<bool(const std::string&)>& installed,
+HelpFont ChooseHelpFont(int dpi, int room, const std::function<bool(const std::string&)>& installed,
                         const std::function<int(const std::string&, int)>& widestLine);
 
 // The lines of a panel's text, as the text breaks them (at CR LF), trailing blanks kept:

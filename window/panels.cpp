@@ -15,9 +15,9 @@ struct Toggle {
   const char* reply;
 };
 
-constexpr Toggle kAbout{Control::cmdAbout, "About Varnite", "Hide About",
+constexpr Toggle kAbout{Control::cmdAbout, "About Varnite",   "Hide About",
                         Control::txtAbout, Control::lblAbout, "Thankyou, You Are Very Kind"};
-constexpr Toggle kHelp{Control::cmdHelp, "Help Please", "Hide Help",
+constexpr Toggle kHelp{Control::cmdHelp, "Help Please",    "Hide Help",
                        Control::txtHelp, Control::lblHelp, "See Its Easy Huh ?"};
 
 // The labels lie under the panels, and while either is shown they are hidden too: a label

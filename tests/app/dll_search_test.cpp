@@ -46,7 +46,8 @@ TEST(DllSearch, NarrowsAsFarAsThisWindowsAllows) {
   } rows[] = {
       {"8 and later", true, TRUE, true, TRUE, DllSearch::kSystemFolderOnly, false},
       {"refused the flags", true, FALSE, true, TRUE, DllSearch::kCurrentFolderRemoved, true},
-      {"Vista/7 without the update", false, FALSE, true, TRUE, DllSearch::kCurrentFolderRemoved, true},
+      {"Vista/7 without the update", false, FALSE, true, TRUE, DllSearch::kCurrentFolderRemoved,
+       true},
       {"SetDllDirectory fails", false, FALSE, true, FALSE, DllSearch::kUnchanged, true},
       {"both fail", true, FALSE, true, FALSE, DllSearch::kUnchanged, true},
       {"XP before SP1", false, FALSE, false, FALSE, DllSearch::kUnchanged, false},

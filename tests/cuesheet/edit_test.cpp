@@ -47,8 +47,7 @@ std::vector<std::string> SuccessEvents(const std::vector<std::string>& numbers) 
     events.push_back("beep");
   }
   events.push_back("set lblCueSheet=Protection Tracks Have Been Added");
-  events.push_back(
-      "box[info|Varnite] Now Record The Image Back To CD Using The Same Cue Sheet");
+  events.push_back("box[info|Varnite] Now Record The Image Back To CD Using The Same Cue Sheet");
   return events;
 }
 
@@ -95,32 +94,45 @@ INSTANTIATE_TEST_SUITE_P(
         EditCase{"last track 02", kTwoTracks, {"03", "04", "05"}, Blocks(3)},
         EditCase{"no track record", "REM empty\r\n", {"01", "02", "03"}, Blocks(1)},
         EditCase{"last track 09", "  TRACK 09 AUDIO\r\n", {"10", "11", "12"}, Blocks(10)},
-        EditCase{"last track 96 is still room for three", "  TRACK 96 AUDIO\r\n",
-                 {"97", "98", "99"}, Blocks(97)},
-        EditCase{"second run on the same sheet", kTwoTracks + Blocks(3), {"06", "07", "08"},
-                 Blocks(6)},
-        EditCase{"no line end at the end", "FILE \"a.wav\" WAVE\n  TRACK 04 AUDIO",
-                 {"05", "06", "07"}, Blocks(5)},
+        EditCase{"last track 96 is still room for three",
+                 "  TRACK 96 AUDIO\r\n",
+                 {"97", "98", "99"},
+                 Blocks(97)},
+        EditCase{
+            "second run on the same sheet", kTwoTracks + Blocks(3), {"06", "07", "08"}, Blocks(6)},
+        EditCase{"no line end at the end",
+                 "FILE \"a.wav\" WAVE\n  TRACK 04 AUDIO",
+                 {"05", "06", "07"},
+                 Blocks(5)},
         EditCase{"empty file", "", {"01", "02", "03"}, Blocks(1)},
         // Near misses of the UTF-16 byte order marks FF FE and FE FF, and a lone FF.
-        EditCase{"FE 41", "\xFE" "A\r\nTRACK 02\r\n", {"03", "04", "05"}, Blocks(3)},
+        EditCase{"FE 41",
+                 "\xFE"
+                 "A\r\nTRACK 02\r\n",
+                 {"03", "04", "05"},
+                 Blocks(3)},
         EditCase{"41 FF", "A\xFF\r\nTRACK 02\r\n", {"03", "04", "05"}, Blocks(3)},
-        EditCase{"FF 41", "\xFF" "A\r\nTRACK 02\r\n", {"03", "04", "05"}, Blocks(3)},
+        EditCase{"FF 41",
+                 "\xFF"
+                 "A\r\nTRACK 02\r\n",
+                 {"03", "04", "05"},
+                 Blocks(3)},
         EditCase{"41 FE", "A\xFE\r\nTRACK 02\r\n", {"03", "04", "05"}, Blocks(3)},
         EditCase{"one byte FF", "\xFF", {"01", "02", "03"}, Blocks(1)},
         // The control bytes text may hold, and 8-bit text.
         EditCase{"tabs, a Latin-1 title, a form feed and an end-of-file mark",
                  "TITLE \"Caf\xE9 Mus\xEEque\"\r\n\tTRACK 01 AUDIO\r\n\f\r\n"
                  "\tTRACK 02 AUDIO\r\n\x1A",
-                 {"03", "04", "05"}, Blocks(3)},
+                 {"03", "04", "05"},
+                 Blocks(3)},
         // Only the last track's number is read in full, and below 97 the scan's reading stands.
-        EditCase{"TRACK 100 before the last", "TRACK 100\r\nTRACK 07\r\n", {"08", "09", "10"},
+        EditCase{"TRACK 100 before the last",
+                 "TRACK 100\r\nTRACK 07\r\n",
+                 {"08", "09", "10"},
                  Blocks(8)}),
     [](const auto& row) { return testing::TestName(row.param.what); });
 
-TEST(CueSheetEdit, OneRunAdds234BytesWithTwoDigitNumbers) {
-  EXPECT_EQ(Blocks(3).size(), 234u);
-}
+TEST(CueSheetEdit, OneRunAdds234BytesWithTwoDigitNumbers) { EXPECT_EQ(Blocks(3).size(), 234u); }
 
 // One handle for the whole edit, and one full read of the sheet: each later pass reads only
 // the block the pass before appended. The path chosen is kept, whatever the window holds.
@@ -168,10 +180,9 @@ TEST_P(CueSheetRefusal, AppendsNothingAndSaysWhy) {
   for (const auto& sizes : testing::ReadPatterns()) {
     SCOPED_TRACE(testing::DescribeReads(sizes));
     const EditRun run(c.sheet, sizes);
-    EXPECT_THAT(run.window.events,
-                ElementsAre("dialog", std::string("set lblCueSheet=") + kCue,
-                            "box[critical|Varnite] " + c.message +
-                                "\r\n\r\nNothing Was Added To The Cue Sheet."));
+    EXPECT_THAT(run.window.events, ElementsAre("dialog", std::string("set lblCueSheet=") + kCue,
+                                               "box[critical|Varnite] " + c.message +
+                                                   "\r\n\r\nNothing Was Added To The Cue Sheet."));
     EXPECT_EQ(run.files.files.at(kCue), c.sheet);
     EXPECT_EQ(run.files.bytesWritten, 0u);
   }
@@ -188,8 +199,7 @@ const char kUnicode[] =
     "Again.";
 
 std::string NotText(const std::string& what, std::size_t offset) {
-  return "This File Is Not A Text File: It Holds " + what + " At Offset " +
-         std::to_string(offset) +
+  return "This File Is Not A Text File: It Holds " + what + " At Offset " + std::to_string(offset) +
          " (Counting From 0).\r\nA Disc Image Or Other Binary File Holds Such Bytes; A Cue "
          "Sheet Saved As Unicode Text Holds NUL Bytes Too.\r\nIf It Is A Cue Sheet, Save It As "
          "ANSI Text First, Then Select It Again.";
@@ -216,10 +226,15 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"007, read as 00", "TRACK 05\r\n  TRACK 007 AUDIO\r\n",
                     std::string(kTooManyDigits) + "7. Write It As 07 First, Then Select It Again."},
         RefusalCase{"096, read as 09", "  TRACK 096 AUDIO\r\n",
-                    std::string(kTooManyDigits) + "96. Write It As 96 First, Then Select It Again."},
+                    std::string(kTooManyDigits) +
+                        "96. Write It As 96 First, Then Select It Again."},
         RefusalCase{"more digits than are kept", "TRACK 0" + std::string(30, '1'),
                     std::string(kTooMany) + "999999999 And A CD Holds No More Than 99."},
-        RefusalCase{"UTF-16 LE", std::string("\xFF\xFE" "F\0I\0L\0E\0", 10), kUnicode},
+        RefusalCase{"UTF-16 LE",
+                    std::string("\xFF\xFE"
+                                "F\0I\0L\0E\0",
+                                10),
+                    kUnicode},
         RefusalCase{"UTF-16 BE", std::string("\xFE\xFF\0F\0I\0L\0E", 10), kUnicode},
         // Bytes no text holds, anywhere, named with where they are; a binary file is told
         // apart as such before a TRACK in it is read as a number.
@@ -229,8 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"DOS's last control byte before SUB", "\x19",
                     NotText("The Control Byte 19", 0)},
         RefusalCase{"ends in a file record and \"Track \"",
-                    kTwoTracks + "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\nTrack ",
-                    kUnfinished}),
+                    kTwoTracks + "\r\r\n\r\r\nFile C:\\Varnite.PSX binary\r\nTrack ", kUnfinished}),
     [](const auto& row) { return testing::TestName(row.param.what); });
 
 TEST(CueSheetRefusal, TheRealUnicodeSheetIsRefused) {
@@ -254,16 +268,21 @@ TEST(CueSheetFailures, ARetryThatSucceedsCarriesOnAsIfNothingHadFailed) {
     std::vector<std::string> boxes;
   } rows[] = {
       {"the sheet opens at the third attempt",
-       [](auto& fs) { fs.openEditFailures = 2; }, 2,
+       [](auto& fs) { fs.openEditFailures = 2; },
+       2,
        {"box[none|Varnite] Err#: 75 - Path/File access error",
         "box[none|Varnite] Err#: 75 - Path/File access error"}},
       {"a write stops part-way through the second track, then fails, then goes through",
-       [](auto& fs) { fs.writeBreakAt = 86 + 30; }, 5,
+       [](auto& fs) { fs.writeBreakAt = 86 + 30; },
+       5,
        {"box[none|Varnite] Err#: 61 - Disk full", "box[none|Varnite] Err#: 57 - Device I/O error"}},
       {"a write takes half the block and says nothing, twice",
-       [](auto& fs) { fs.shortWrites = 2; }, 2,
+       [](auto& fs) { fs.shortWrites = 2; },
+       2,
        {"box[none|Varnite] Err#: 61 - Disk full", "box[none|Varnite] Err#: 61 - Disk full"}},
-      {"flushing the first track fails once", [](auto& fs) { fs.flushFailures = 1; }, 2,
+      {"flushing the first track fails once",
+       [](auto& fs) { fs.flushFailures = 1; },
+       2,
        {"box[none|Varnite] Err#: 57 - Device I/O error"}},
   };
   for (const auto& row : rows) {
@@ -316,8 +335,8 @@ TEST_P(CueSheetFault, GivesUpAfterThreeFailuresAndKeepsTheOriginalBytes) {
 
 std::string Err(const char* line) { return std::string("box[none|Varnite] Err#: ") + line; }
 std::string GiveUp(const char* line, const char* tail) {
-  return std::string("box[critical|Varnite] The Cue Sheet Could Not Be Edited.\r\nErr#: ") +
-         line + "\r\n\r\n" + tail;
+  return std::string("box[critical|Varnite] The Cue Sheet Could Not Be Edited.\r\nErr#: ") + line +
+         "\r\n\r\n" + tail;
 }
 
 const char kTrack03Added[] = "box[none|Varnite] Track 03 has been added";
@@ -345,29 +364,30 @@ INSTANTIATE_TEST_SUITE_P(
                    GiveUp("13 - Type mismatch", "No Protection Tracks Were Added.")},
                   0},
         // A block that cannot be written whole is cut back out: whole tracks only.
-        FaultCase{"disk full part-way through the second track",
-                  [](auto& fs) { fs.diskSpace = 86 + 30; },
-                  {"beep", kTrack03Added, "beep", Err("61 - Disk full"), Err("61 - Disk full"),
-                   GiveUp("61 - Disk full",
-                          ("Protection Tracks Added Before The Failure: 03." + Removed("04"))
-                              .c_str())},
-                  86},
+        FaultCase{
+            "disk full part-way through the second track",
+            [](auto& fs) { fs.diskSpace = 86 + 30; },
+            {"beep", kTrack03Added, "beep", Err("61 - Disk full"), Err("61 - Disk full"),
+             GiveUp("61 - Disk full",
+                    ("Protection Tracks Added Before The Failure: 03." + Removed("04")).c_str())},
+            86},
         FaultCase{"disk full exactly after the first track",
                   [](auto& fs) { fs.diskSpace = 86; },
                   {"beep", kTrack03Added, "beep", Err("61 - Disk full"), Err("61 - Disk full"),
                    GiveUp("61 - Disk full", "Protection Tracks Added Before The Failure: 03.")},
                   86},
-        FaultCase{"disk full one byte into the third track",
-                  [](auto& fs) { fs.diskSpace = 86 + 74 + 1; },
-                  {"beep", kTrack03Added, "beep",
-                   "beep", "box[none|Varnite] Track 04 has been added", "beep",
-                   Err("61 - Disk full"), Err("61 - Disk full"),
-                   GiveUp("61 - Disk full",
-                          ("Protection Tracks Added Before The Failure: 03, 04." + Removed("05"))
-                              .c_str())},
-                  86 + 74},
+        FaultCase{
+            "disk full one byte into the third track",
+            [](auto& fs) { fs.diskSpace = 86 + 74 + 1; },
+            {"beep", kTrack03Added, "beep", "beep", "box[none|Varnite] Track 04 has been added",
+             "beep", Err("61 - Disk full"), Err("61 - Disk full"),
+             GiveUp(
+                 "61 - Disk full",
+                 ("Protection Tracks Added Before The Failure: 03, 04." + Removed("05")).c_str())},
+            86 + 74},
         // Every write takes half of what is left and reports no failure.
-        FaultCase{"short writes", [](auto& fs) { fs.shortWrites = 3; },
+        FaultCase{"short writes",
+                  [](auto& fs) { fs.shortWrites = 3; },
                   {Err("61 - Disk full"), Err("61 - Disk full"),
                    GiveUp("61 - Disk full",
                           ("No Protection Tracks Were Added." + Removed("03")).c_str())},
@@ -383,7 +403,8 @@ INSTANTIATE_TEST_SUITE_P(
                   86 + 30},
         // A drive or share that never confirms the data: no success box, and the block,
         // written whole, is said to be unconfirmed, neither added nor unfinished.
-        FaultCase{"every flush fails", [](auto& fs) { fs.flushFailures = 3; },
+        FaultCase{"every flush fails",
+                  [](auto& fs) { fs.flushFailures = 3; },
                   {Err("57 - Device I/O error"), Err("57 - Device I/O error"),
                    GiveUp("57 - Device I/O error",
                           "Track 03 Was Written In Full, But The System Never Confirmed It "
@@ -391,13 +412,13 @@ INSTANTIATE_TEST_SUITE_P(
                   86},
         // The first track is whole, and nothing of the second was written. The gate's
         // scan takes two reads: the sheet and its end.
-        FaultCase{"the second scan cannot read the file",
-                  [](auto& fs) { fs.readFailures = 3, fs.readFailuresFrom = 3; },
-                  {"beep", kTrack03Added, "beep",
-                   Err("57 - Device I/O error"), Err("57 - Device I/O error"),
-                   GiveUp("57 - Device I/O error",
-                          "Protection Tracks Added Before The Failure: 03.")},
-                  86}),
+        FaultCase{
+            "the second scan cannot read the file",
+            [](auto& fs) { fs.readFailures = 3, fs.readFailuresFrom = 3; },
+            {"beep", kTrack03Added, "beep", Err("57 - Device I/O error"),
+             Err("57 - Device I/O error"),
+             GiveUp("57 - Device I/O error", "Protection Tracks Added Before The Failure: 03.")},
+            86}),
     [](const auto& row) { return testing::TestName(row.param.what); });
 
 TEST(CueSheetFailures, ARealReadOnlyOrMissingFileIsNeverChanged) {
@@ -406,9 +427,8 @@ TEST(CueSheetFailures, ARealReadOnlyOrMissingFileIsNeverChanged) {
   testing::FakeWindow window;
   window.QueueChoice(missing);
   cmdEdit_Click(window, RealFileSystem());
-  EXPECT_EQ(window.events.back(),
-            "box[critical|Varnite] This Cue Sheet Cannot Be Found:\r\n" + missing +
-                "\r\n\r\nNothing Was Opened.");
+  EXPECT_EQ(window.events.back(), "box[critical|Varnite] This Cue Sheet Cannot Be Found:\r\n" +
+                                      missing + "\r\n\r\nNothing Was Opened.");
   std::ifstream probe(missing);
   EXPECT_FALSE(probe.good()) << "appending created the missing file";
 }

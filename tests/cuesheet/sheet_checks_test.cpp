@@ -66,7 +66,11 @@ testing::MemoryFileSystem Disc() {
   files.files[kNegative] = "  TRACK 01 AUDIO\r\n  TRACK -1 AUDIO\r\n";
   files.files["D:\\Discs\\track0.cue"] = "TRACK 00 AUDIO\r\n";
   // UTF-16 LE without a byte order mark, as some tools save it.
-  files.files[kUtf16] = std::string("T\0R\0A\0C\0K\0 \0" "0\0" "1\0", 16);
+  files.files[kUtf16] = std::string(
+      "T\0R\0A\0C\0K\0 \0"
+      "0\0"
+      "1\0",
+      16);
   // Text up to a NUL in the last byte of the first 4 KiB block.
   files.files[kLateNul] = kSheet + std::string(4095 - kSheet.size(), ' ') + '\0' + kSheet;
   files.files[kDevice] = "";
@@ -81,10 +85,17 @@ testing::MemoryFileSystem Disc() {
 }
 
 TEST(IsCueSheetName, EndsInDotCueInAnyCase) {
-  const std::pair<const char*, bool> cases[] = {
-      {"D:\\Discs\\album.cue", true}, {"ALBUM.CUE", true}, {"a.cUe", true}, {".cue", true},
-      {"cue", false}, {"ue", false}, {"", false}, {"a.cue ", false}, {"a.cues", false},
-      {"a_cue", false}, {"a.cue\\b", false}};
+  const std::pair<const char*, bool> cases[] = {{"D:\\Discs\\album.cue", true},
+                                                {"ALBUM.CUE", true},
+                                                {"a.cUe", true},
+                                                {".cue", true},
+                                                {"cue", false},
+                                                {"ue", false},
+                                                {"", false},
+                                                {"a.cue ", false},
+                                                {"a.cues", false},
+                                                {"a_cue", false},
+                                                {"a.cue\\b", false}};
   for (auto [name, expected] : cases) EXPECT_EQ(IsCueSheetName(name), expected) << name;
 }
 
@@ -145,47 +156,59 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         GivenCase{"one sheet", {kCue}, {}},
         GivenCase{"upper case name", {"D:\\Discs\\ALBUM2.CUE"}, {}},
-        GivenCase{"last track 00", {"D:\\Discs\\track0.cue"}, {}, 1},
-        GivenCase{"no paths", {}, {}},
-        GivenCase{"two sheets", {kCue, kOtherCue},
+        GivenCase{"last track 00", {"D:\\Discs\\track0.cue"}, {}, 1}, GivenCase{"no paths", {}, {}},
+        GivenCase{
+            "two sheets", {kCue, kOtherCue}, {Refusal("Please Drop One Cue Sheet At A Time.")}},
+        GivenCase{"the same sheet twice",
+                  {kCue, kCue},
                   {Refusal("Please Drop One Cue Sheet At A Time.")}},
-        GivenCase{"the same sheet twice", {kCue, kCue},
-                  {Refusal("Please Drop One Cue Sheet At A Time.")}},
-        GivenCase{"a sheet and a disc image", {kImage, kCue},
+        GivenCase{"a sheet and a disc image",
+                  {kImage, kCue},
                   {Refusal("Please Drop One Cue Sheet At A Time.")}},
         GivenCase{"disc image", {kImage}, {NotACueSheet("This File Is Not One", kImage)}},
-        GivenCase{"cue inside the name", {"D:\\Discs\\album.cue.bin"},
+        GivenCase{"cue inside the name",
+                  {"D:\\Discs\\album.cue.bin"},
                   {NotACueSheet("This File Is Not One", "D:\\Discs\\album.cue.bin")}},
-        GivenCase{"cue without the dot", {"D:\\Discs\\albumcue"},
+        GivenCase{"cue without the dot",
+                  {"D:\\Discs\\albumcue"},
                   {NotACueSheet("This File Is Not One", "D:\\Discs\\albumcue")}},
-        GivenCase{"missing disc image", {"D:\\Discs\\gone.bin"},
+        GivenCase{"missing disc image",
+                  {"D:\\Discs\\gone.bin"},
                   {NotACueSheet("This File Is Not One", "D:\\Discs\\gone.bin")}},
         GivenCase{"folder", {kFolder}, {NotACueSheet("This Is A Folder", kFolder)}},
-        GivenCase{"folder named like a sheet", {"D:\\Discs\\Disc.cue"},
+        GivenCase{"folder named like a sheet",
+                  {"D:\\Discs\\Disc.cue"},
                   {NotACueSheet("This Is A Folder", "D:\\Discs\\Disc.cue")}},
-        GivenCase{"missing sheet", {"D:\\Discs\\gone.cue"},
+        GivenCase{"missing sheet",
+                  {"D:\\Discs\\gone.cue"},
                   {Refusal("This Cue Sheet Cannot Be Found:\r\nD:\\Discs\\gone.cue")}},
-        GivenCase{"UTF-16 without a byte order mark", {kUtf16},
-                  ContentRefused(kUtf16, NotText(1))},
-        GivenCase{"NUL at the end of the first block", {kLateNul},
+        GivenCase{"UTF-16 without a byte order mark", {kUtf16}, ContentRefused(kUtf16, NotText(1))},
+        GivenCase{"NUL at the end of the first block",
+                  {kLateNul},
                   ContentRefused(kLateNul, NotText(4095))},
         // What the handle opened, judged from the handle.
-        GivenCase{"the NUL device named .cue", {kDevice},
+        GivenCase{"the NUL device named .cue",
+                  {kDevice},
                   ContentRefused(kDevice, Only("This Is A Device Or A Pipe, Not A File On A "
-                                               "Disk:\r\n" + std::string(kDevice)))},
-        GivenCase{"a link named .cue to a disc image", {kLink},
+                                               "Disk:\r\n" +
+                                               std::string(kDevice)))},
+        GivenCase{"a link named .cue to a disc image",
+                  {kLink},
                   ContentRefused(kLink, Only("This Name Leads To A File That Is Not One:\r\n" +
                                              std::string(kLink) + "\r\nLeads To:\r\n" + kImage))},
         GivenCase{"a link to another sheet", {"D:\\Discs\\link2.cue"}, {}},
         // A path in a box is shortened; the label keeps it whole.
-        GivenCase{"a long name that is not a cue sheet", {kLongImage},
-                  {NotACueSheet("This File Is Not One", "D:\\" + std::string(16, 'i') +
-                                                            "\xE2\x80\xA6" +
-                                                            std::string(36, 'i') + ".bin")}},
-        GivenCase{"negative last track", {kNegative},
-                  ContentRefused(kNegative, "This Cue Sheet's Last Track Number Is Below Zero, "
-                                            "Which No CD Track Has.\r\nIts Last Track Is -1. "
-                                            "Correct That Line First, Then Select It Again.")}),
+        GivenCase{
+            "a long name that is not a cue sheet",
+            {kLongImage},
+            {NotACueSheet("This File Is Not One", "D:\\" + std::string(16, 'i') + "\xE2\x80\xA6" +
+                                                      std::string(36, 'i') + ".bin")}},
+        GivenCase{"negative last track",
+                  {kNegative},
+                  ContentRefused(kNegative,
+                                 "This Cue Sheet's Last Track Number Is Below Zero, "
+                                 "Which No CD Track Has.\r\nIts Last Track Is -1. "
+                                 "Correct That Line First, Then Select It Again.")}),
     [](const auto& row) { return testing::TestName(row.param.what); });
 
 // A given sheet goes through the very flow a sheet chosen in the dialog does: the same
@@ -197,7 +220,13 @@ TEST(GivenPaths, EditExactlyAsAChoiceInTheDialogDoes) {
   } rows[] = {
       {"two tracks", [](auto&) {}},
       {"too many tracks", [](auto& fs) { fs.files[kCue] = "  TRACK 97 AUDIO\r\n"; }},
-      {"UTF-16", [](auto& fs) { fs.files[kCue] = std::string("\xFF\xFE" "F\0I\0", 6); }},
+      {"UTF-16",
+       [](auto& fs) {
+         fs.files[kCue] = std::string(
+             "\xFF\xFE"
+             "F\0I\0",
+             6);
+       }},
       {"read-only", [](auto& fs) { fs.readOnly.insert(kCue); }},
       {"TRACK with no number", [](auto& fs) { fs.files[kCue] += "  TRACK\r\n"; }},
       {"disk full part-way", [](auto& fs) { fs.diskSpace = 100; }},

@@ -11,8 +11,8 @@
 #include "dummyfile/dummy_file.h"
 #include "fileio/edit_handle.h"
 #include "fileio/operation_error.h"
-#include "window/main_window.h"
 #include "tests/support/test_files.h"
+#include "window/main_window.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -40,7 +40,10 @@ using testing::ScratchDir;
 using testing::WriteBytes;
 
 // Bytes a text-mode layer would change: lone LF, lone CR, CR LF, Ctrl-Z and NUL.
-const std::string kAwkward = std::string("a\nb\rc\r\nd\x1A" "e\0f", 11);
+const std::string kAwkward = std::string(
+    "a\nb\rc\r\nd\x1A"
+    "e\0f",
+    11);
 
 void Write(OutputFile& file, const std::string& data) {
   std::size_t written = 0;
@@ -98,7 +101,8 @@ TEST(RealFiles, AppendKeepsWhatIsThereAndTruncateDoesNot) {
 
 TEST(RealFiles, UnicodeFolderAndLongPathNames) {
   // "Müsik" and a Cyrillic word: outside most ANSI code pages.
-  const std::string dir = JoinPath(ScratchDir("unicode"), "M\xC3\xBCsik \xD0\x94\xD0\xB8\xD1\x81\xD0\xBA");
+  const std::string dir =
+      JoinPath(ScratchDir("unicode"), "M\xC3\xBCsik \xD0\x94\xD0\xB8\xD1\x81\xD0\xBA");
   std::filesystem::create_directories(std::filesystem::u8path(dir));
   // A full path longer than the plain form of a Windows path takes.
   const std::string deep = JoinPath(ScratchDir("deep"), std::string(250, 'd') + ".cue");
@@ -138,9 +142,11 @@ TEST(RealFiles, FailuresCarryTheirNumbers) {
       {"edit a folder", [&] { RealFileSystem().OpenForEditing(folder); }, 75},
       {"create over a folder", [&] { RealFileSystem().CreateOrTruncate(folder); }, 75},
 #ifdef _WIN32
-      {"create in a missing folder", [&] { RealFileSystem().CreateOrTruncate(inMissingFolder); }, 76},
+      {"create in a missing folder", [&] { RealFileSystem().CreateOrTruncate(inMissingFolder); },
+       76},
 #else
-      {"create in a missing folder", [&] { RealFileSystem().CreateOrTruncate(inMissingFolder); }, 53},
+      {"create in a missing folder", [&] { RealFileSystem().CreateOrTruncate(inMissingFolder); },
+       53},
 #endif
       {"a file taken for a folder",
        [&] { RealFileSystem().OpenForReading(JoinPath(file, "a.cue")); }, 76},
@@ -148,10 +154,12 @@ TEST(RealFiles, FailuresCarryTheirNumbers) {
       {"a name too long",
        [&] { RealFileSystem().OpenForReading(JoinPath(dir, std::string(300, 'n'))); }, 52},
       // This process's own memory from address 0: opens, then every read and write fails.
-      {"a read that fails", [&] {
+      {"a read that fails",
+       [&] {
          char byte;
          RealFileSystem().OpenForReading("/proc/self/mem")->Read(&byte, 1);
-       }, 57},
+       },
+       57},
       {"a write that fails",
        [&] { Write(*RealFileSystem().OpenForAppending("/proc/self/mem"), "x"); }, 57},
 #endif
@@ -194,8 +202,8 @@ TEST(RealFiles, AReadOnlyFileCannotBeAppendedTo) {
   const std::string path = JoinPath(ScratchDir("readonly"), "sheet.cue");
   WriteBytes(path, "TRACK 01 AUDIO\r\n");
 #ifdef _WIN32
-  ASSERT_TRUE(SetFileAttributesW(std::filesystem::u8path(path).wstring().c_str(),
-                                 FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(
+      SetFileAttributesW(std::filesystem::u8path(path).wstring().c_str(), FILE_ATTRIBUTE_READONLY));
 #else
   if (geteuid() == 0) GTEST_SKIP() << "root writes to read-only files";
   ASSERT_EQ(chmod(path.c_str(), 0444), 0);
@@ -355,7 +363,8 @@ TEST(RealFiles, CallsInterruptedByASignalAreTakenUpAgain) {
     close(in);
   });
   pthread_sigmask(SIG_UNBLOCK, &alarm, nullptr);
-  struct sigaction interrupt {}, previous {};
+  struct sigaction interrupt {
+  }, previous{};
   interrupt.sa_handler = [](int) {};
   sigaction(SIGALRM, &interrupt, &previous);
   auto previousPipe = signal(SIGPIPE, SIG_IGN);

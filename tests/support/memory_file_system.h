@@ -35,8 +35,8 @@ class MemoryFileSystem final : public FileSystem {
   int cutBackFailures = 0;
   int readFailures = 0;
   int readFailuresFrom = 1;  // reads start to fail at the one numbered so, from 1
-  int flushFailures = 0;  // Flush() fails, as a drive that lost the data would
-  int closeFailures = 0;  // Close() fails and the file stays open
+  int flushFailures = 0;     // Flush() fails, as a drive that lost the data would
+  int closeFailures = 0;     // Close() fails and the file stays open
   // Writes fail with "Disk full" once this many bytes have gone out in total.
   std::size_t diskSpace = static_cast<std::size_t>(-1);
   // The write that takes the bytes gone out in total to this many stops there, and the
@@ -65,8 +65,7 @@ class MemoryFileSystem final : public FileSystem {
   std::unique_ptr<OutputFile> CreateOrTruncate(const std::string& path) override;
 
   // What every open file shares: reads and writes with their faults applied.
-  std::size_t ReadFrom(const std::string& path, std::size_t offset, char* buffer,
-                       std::size_t size);
+  std::size_t ReadFrom(const std::string& path, std::size_t offset, char* buffer, std::size_t size);
   std::size_t WriteTo(const std::string& path, const char* data, std::size_t size);
 
   // Bookkeeping of writeBreakAt.

@@ -111,8 +111,8 @@ void SetHighContrast(HWND window, bool on) {
 
 }  // namespace
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK VarniteDropHook(int code, WPARAM wParam,
-                                                                   LPARAM lParam) {
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    VarniteDropHook(int code, WPARAM wParam, LPARAM lParam) {
   static const UINT request = RegisterWindowMessageW(varnite::ui::kDropRequestMessage);
   static const UINT dpiRequest = RegisterWindowMessageW(varnite::ui::kDpiRequestMessage);
   static const UINT highContrastRequest =
@@ -130,8 +130,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK VarniteDropHook(int code, WPAR
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK VarniteSettleHook(int code, WPARAM wParam,
-                                                                     LPARAM lParam) {
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    VarniteSettleHook(int code, WPARAM wParam, LPARAM lParam) {
   static const UINT marker = RegisterWindowMessageW(varnite::ui::kSettleMessage);
   if (code == HC_ACTION && wParam == PM_REMOVE && marker != 0 &&
       reinterpret_cast<const MSG*>(lParam)->message == marker) {

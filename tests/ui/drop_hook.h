@@ -46,8 +46,8 @@ constexpr wchar_t kDpiRequestMessage[] = L"VarniteTestDpiRequest";
 constexpr wchar_t kHighContrastRequestMessage[] = L"VarniteTestHighContrastRequest";
 // The system colours the stand-in palette sets, and High Contrast Black's values for them.
 constexpr COLORREF kHighContrastWindow = RGB(0, 0, 0), kHighContrastText = RGB(255, 255, 255);
-constexpr int kHighContrastElements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT,
-                                         COLOR_HIGHLIGHTTEXT, COLOR_BTNFACE, COLOR_BTNTEXT};
+constexpr int kHighContrastElements[] = {COLOR_WINDOW,        COLOR_WINDOWTEXT, COLOR_HIGHLIGHT,
+                                         COLOR_HIGHLIGHTTEXT, COLOR_BTNFACE,    COLOR_BTNTEXT};
 constexpr COLORREF kHighContrastBlack[] = {kHighContrastWindow, kHighContrastText,
                                            RGB(26, 235, 255),   RGB(0, 0, 0),
                                            RGB(0, 0, 0),        RGB(255, 255, 255)};

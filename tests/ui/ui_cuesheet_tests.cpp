@@ -43,7 +43,8 @@ const struct {
 
 std::wstring Quoted(const std::vector<std::wstring>& paths) {
   std::wstring arguments;
-  for (const std::wstring& path : paths) arguments += (arguments.empty() ? L"\"" : L" \"") + path + L"\"";
+  for (const std::wstring& path : paths)
+    arguments += (arguments.empty() ? L"\"" : L" \"") + path + L"\"";
   return arguments;
 }
 
@@ -64,7 +65,8 @@ std::unique_ptr<Varnite> OpenBy(WayIn way, const std::vector<std::wstring>& path
       app->Drop(paths);
       return app;
     }
-    case kCommandLine: return std::make_unique<Varnite>(Quoted(paths));
+    case kCommandLine:
+      return std::make_unique<Varnite>(Quoted(paths));
     case kCommandLineRelative: {
       const std::wstring& first = paths.front();
       const std::wstring folder = first.substr(0, first.find_last_of(L'\\'));
@@ -100,7 +102,8 @@ std::wstring NotACueSheet(const std::wstring& what, const std::wstring& path) {
          L"\r\n\r\nNothing Was Opened.";
 }
 const std::wstring kOneAtATime = L"Please Drop One Cue Sheet At A Time.\r\n\r\nNothing Was Opened.";
-const std::string kFullSheet = "FILE \"a.bin\" BINARY\r\n  TRACK 98 AUDIO\r\n    INDEX 01 00:00:00\r\n";
+const std::string kFullSheet =
+    "FILE \"a.bin\" BINARY\r\n  TRACK 98 AUDIO\r\n    INDEX 01 00:00:00\r\n";
 
 const std::string kNegativeSheet = "FILE \"a.bin\" BINARY\r\n  TRACK -4 AUDIO\r\n";
 const std::string kToc = "CD_DA\r\n\r\nTRACK AUDIO\r\nFILE \"album.bin\" 0\r\n";
@@ -122,7 +125,9 @@ std::wstring NotText(const std::wstring& what, std::size_t offset) {
 }
 std::wstring TooManyTracks(const std::wstring& last) {
   return L"This Cue Sheet Already Has Too Many Tracks To Take The Three Protection Tracks.\r\n"
-         L"Its Last Track Is " + last + L" And A CD Holds No More Than 99.\r\n\r\n"
+         L"Its Last Track Is " +
+         last +
+         L" And A CD Holds No More Than 99.\r\n\r\n"
          L"Nothing Was Added To The Cue Sheet.";
 }
 
@@ -244,48 +249,85 @@ void CueSheetRefused() {
     std::wstring label;
     unsigned ways;
   } rows[] = {
-      {"several_sheets", {f.first, f.second}, kOneAtATime, kInitialCueSheetLabel,
+      {"several_sheets",
+       {f.first, f.second},
+       kOneAtATime,
+       kInitialCueSheetLabel,
        kDrop | kCommandLine | kSecondStart},
-      {"not_a_cue_sheet", {f.image}, NotACueSheet(L"This File Is Not One", f.image),
-       kInitialCueSheetLabel, kDialog | kDrop | kCommandLine},
-      {"toc", {f.toc}, NotACueSheet(L"This File Is Not One", f.toc), kInitialCueSheetLabel,
+      {"not_a_cue_sheet",
+       {f.image},
+       NotACueSheet(L"This File Is Not One", f.image),
+       kInitialCueSheetLabel,
+       kDialog | kDrop | kCommandLine},
+      {"toc",
+       {f.toc},
+       NotACueSheet(L"This File Is Not One", f.toc),
+       kInitialCueSheetLabel,
        kDialog | kDrop},
-      {"folder", {f.folder}, NotACueSheet(L"This Is A Folder", f.folder), kInitialCueSheetLabel,
+      {"folder",
+       {f.folder},
+       NotACueSheet(L"This Is A Folder", f.folder),
+       kInitialCueSheetLabel,
        kDrop | kCommandLine},
-      {"missing", {f.missing},
+      {"missing",
+       {f.missing},
        L"This Cue Sheet Cannot Be Found:\r\n" + f.missing + L"\r\n\r\nNothing Was Opened.",
-       kInitialCueSheetLabel, kDrop | kCommandLine},
-      {"too_many_tracks", {f.full},
+       kInitialCueSheetLabel,
+       kDrop | kCommandLine},
+      {"too_many_tracks",
+       {f.full},
        L"This Cue Sheet Already Has Too Many Tracks To Take The Three Protection Tracks.\r\n"
        L"Its Last Track Is 98 And A CD Holds No More Than 99.\r\n\r\n"
        L"Nothing Was Added To The Cue Sheet.",
-       f.full, kDialog | kDrop | kCommandLine},
-      {"negative_last_track", {f.negative},
+       f.full,
+       kDialog | kDrop | kCommandLine},
+      {"negative_last_track",
+       {f.negative},
        L"This Cue Sheet's Last Track Number Is Below Zero, Which No CD Track Has.\r\n"
        L"Its Last Track Is -4. Correct That Line First, Then Select It Again.\r\n\r\n"
        L"Nothing Was Added To The Cue Sheet.",
-       f.negative, kDialog | kDrop},
-      {"utf16_without_byte_order_mark", {f.utf16}, NotText(L"A NUL Byte", 1), f.utf16,
+       f.negative,
+       kDialog | kDrop},
+      {"utf16_without_byte_order_mark",
+       {f.utf16},
+       NotText(L"A NUL Byte", 1),
+       f.utf16,
        kDialog | kDrop},
       // Judged by every byte and every digit, not by a name and a first block.
-      {"disc_image_named_cue", {f.lateNul}, NotText(L"A NUL Byte", kSheet.size() + 5000),
-       f.lateNul, kDialog | kDrop | kSecondStart},
-      {"binary_without_nul", {f.binary}, NotText(L"The Control Byte 03", 5), f.binary,
+      {"disc_image_named_cue",
+       {f.lateNul},
+       NotText(L"A NUL Byte", kSheet.size() + 5000),
+       f.lateNul,
        kDialog | kDrop | kSecondStart},
-      {"last_track_100", {f.track100}, TooManyTracks(L"100"), f.track100,
+      {"binary_without_nul",
+       {f.binary},
+       NotText(L"The Control Byte 03", 5),
+       f.binary,
        kDialog | kDrop | kSecondStart},
-      {"last_track_123", {f.track123}, TooManyTracks(L"123"), f.track123,
+      {"last_track_100",
+       {f.track100},
+       TooManyTracks(L"100"),
+       f.track100,
+       kDialog | kDrop | kSecondStart},
+      {"last_track_123",
+       {f.track123},
+       TooManyTracks(L"123"),
+       f.track123,
        kDialog | kDrop | kSecondStart},
       // The box quotes the path shortened in the middle; it fits the screen.
-      {"long_path_without_blanks", {f.longImage},
-       NotACueSheet(L"This File Is Not One",
-                    L"C:\\Discs\\" + std::wstring(10, L'x') + L"\u2026" + std::wstring(36, L'x') +
-                        L".bin"),
-       kInitialCueSheetLabel, kDrop | kSecondStart},
-      {"nul_device", {f.device},
+      {"long_path_without_blanks",
+       {f.longImage},
+       NotACueSheet(L"This File Is Not One", L"C:\\Discs\\" + std::wstring(10, L'x') + L"\u2026" +
+                                                 std::wstring(36, L'x') + L".bin"),
+       kInitialCueSheetLabel,
+       kDrop | kSecondStart},
+      {"nul_device",
+       {f.device},
        L"Only A Cue Sheet (*.cue) Can Be Used.\r\nThis Is A Device Or A Pipe, Not A File On A "
-       L"Disk:\r\n" + f.device + L"\r\n\r\nNothing Was Added To The Cue Sheet.",
-       f.device, kDialog},
+       L"Disk:\r\n" +
+           f.device + L"\r\n\r\nNothing Was Added To The Cue Sheet.",
+       f.device,
+       kDialog},
   };
   for (const auto& row : rows) {
     ForEachWay(row.ways, row.name, [&](WayIn way) {

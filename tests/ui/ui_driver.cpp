@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -41,8 +41,7 @@ struct Search {
 
 BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam) {
   auto* search = reinterpret_cast<Search*>(lParam);
-  if (ProcessOf(hwnd) == search->pid && IsWindowVisible(hwnd) &&
-      WindowClass(hwnd) == search->cls) {
+  if (ProcessOf(hwnd) == search->pid && IsWindowVisible(hwnd) && WindowClass(hwnd) == search->cls) {
     search->found.push_back(hwnd);
   }
   return TRUE;
@@ -81,10 +80,14 @@ BoxIcon ClassifyIcon(HWND icon) {
 
 const char* IconName(BoxIcon icon) {
   switch (icon) {
-    case BoxIcon::None: return "no icon";
-    case BoxIcon::Information: return "information";
-    case BoxIcon::Stop: return "stop";
-    case BoxIcon::Other: return "another icon";
+    case BoxIcon::None:
+      return "no icon";
+    case BoxIcon::Information:
+      return "information";
+    case BoxIcon::Stop:
+      return "stop";
+    case BoxIcon::Other:
+      return "another icon";
   }
   return "?";
 }
@@ -97,8 +100,8 @@ HMODULE HookDll() {
 }
 
 HOOKPROC HookProc(const char* name) {
-  auto proc = reinterpret_cast<HOOKPROC>(
-      reinterpret_cast<void (*)()>(GetProcAddress(HookDll(), name)));
+  auto proc =
+      reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(HookDll(), name)));
   Check(proc != nullptr, std::string(name) + " is exported by varnite_drop_hook.dll");
   return proc;
 }
@@ -172,8 +175,8 @@ void Check(bool condition, const std::string& what) {
 
 void CheckEq(const std::wstring& actual, const std::wstring& expected, const std::string& what) {
   if (actual != expected) {
-    throw CheckFailure{what + ": got \"" + Narrow(actual) + "\", expected \"" +
-                       Narrow(expected) + "\""};
+    throw CheckFailure{what + ": got \"" + Narrow(actual) + "\", expected \"" + Narrow(expected) +
+                       "\""};
   }
 }
 
@@ -338,8 +341,7 @@ void Varnite::CloseMessageBox(const MessageBoxView& box) {
         "the message box closes");
 }
 
-void Varnite::ExpectMessageBox(const std::wstring& text, BoxIcon icon,
-                               const std::wstring& title) {
+void Varnite::ExpectMessageBox(const std::wstring& text, BoxIcon icon, const std::wstring& title) {
   MessageBoxView box = WaitForMessageBox();
   CheckEq(box.text, text, "message box text");
   CheckEq(box.title, title, "message box title for \"" + Narrow(text) + "\"");
@@ -425,8 +427,8 @@ void Varnite::SetHighContrast(bool on) {
 }
 
 void Varnite::AskHook(const wchar_t* request, WPARAM wParam, LPARAM lParam) {
-  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, HookProc(kDropHookName), HookDll(),
-                                 process_.dwThreadId);
+  HHOOK hook =
+      SetWindowsHookExW(WH_CALLWNDPROC, HookProc(kDropHookName), HookDll(), process_.dwThreadId);
   Check(hook != nullptr, "the hook is set on Varnite's thread");
   // Sent, not posted, so the hook sees it; any message loop of Varnite's, a box's or the
   // file dialog's included, takes it.
@@ -441,8 +443,8 @@ void Varnite::Settle() {
   HANDLE settled = CreateEventW(nullptr, TRUE, FALSE, kSettledEvent);
   Check(settled != nullptr, "the settle event is made");
   ResetEvent(settled);
-  HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, HookProc(kSettleHookName), HookDll(),
-                                 process_.dwThreadId);
+  HHOOK hook =
+      SetWindowsHookExW(WH_GETMESSAGE, HookProc(kSettleHookName), HookDll(), process_.dwThreadId);
   const bool taken = hook && PostMessageW(window_, RegisterWindowMessageW(kSettleMessage), 0, 0) &&
                      WaitForSingleObject(settled, 10000) == WAIT_OBJECT_0;
   if (hook) UnhookWindowsHookEx(hook);
@@ -528,8 +530,8 @@ std::wstring AccessibleName(HWND control) {
   // __uuidof: MinGW-w64's liboleacc.a holds no IID_IAccessible of its own to link to.
   IAccessible* object = nullptr;
   const HRESULT found =
-      AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
-                                 __uuidof(IAccessible), reinterpret_cast<void**>(&object));
+      AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                 reinterpret_cast<void**>(&object));
   Check(SUCCEEDED(found) && object != nullptr,
         "a screen reader's view of control " + std::to_string(GetDlgCtrlID(control)));
   VARIANT self;
@@ -545,8 +547,8 @@ std::wstring AccessibleName(HWND control) {
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
   Check(file != INVALID_HANDLE_VALUE, "can read " + Narrow(path));
   std::string bytes;
   char buffer[65536];

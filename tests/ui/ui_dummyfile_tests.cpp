@@ -31,7 +31,8 @@ void ExpectCreate(Varnite& app) {
   Check(before != DummyFileFullForm(), "nothing is written before the announcement is closed");
   app.CloseMessageBox(first);
   app.ExpectMessageBox(L"Dummy File Created On Drive C:", BoxIcon::Information);
-  CheckAfterClick(app, DummyFileFullForm(), 2352, L"Modify", L"Hit Modify Once The CD Is Recording");
+  CheckAfterClick(app, DummyFileFullForm(), 2352, L"Modify",
+                  L"Hit Modify Once The CD Is Recording");
 }
 
 void ExpectModify(Varnite& app) {
@@ -57,10 +58,11 @@ void WriteFailureKeepsRunning() {
   Varnite app;
   app.Click(IDC_CMD_CREATE);
   app.ExpectMessageBox(L"This Will Create One Essential File On C:\\", BoxIcon::Information);
-  app.ExpectMessageBox(L"The Dummy File Could Not Be Written To C:\\\r\n\r\nA folder named "
-                       L"C:\\Varnite.PSX is in the way. Move or rename it, then try again."
-                       L"\r\n\r\nErr#: 75 - Path/File access error",
-                       BoxIcon::Stop);
+  app.ExpectMessageBox(
+      L"The Dummy File Could Not Be Written To C:\\\r\n\r\nA folder named "
+      L"C:\\Varnite.PSX is in the way. Move or rename it, then try again."
+      L"\r\n\r\nErr#: 75 - Path/File access error",
+      BoxIcon::Stop);
   app.WaitForNoDialog();
   Check(app.Running(), "the program is still running");
   CheckEq(app.Text(IDC_CMD_CREATE), L"Create File", "button after the failure");

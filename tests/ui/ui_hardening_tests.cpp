@@ -162,8 +162,8 @@ void PlantedDllsStayUnloaded() {
   app.ExpectMessageBox(L"Please Select A Cue Sheet", BoxIcon::Stop);
   app.WaitForNoDialog();
   for (const auto& dll : kPlanted) {
-    CheckEq(LoadedBy(dll), L"", "after the dialog, the process that loaded the planted " +
-                                    Narrow(dll.name));
+    CheckEq(LoadedBy(dll), L"",
+            "after the dialog, the process that loaded the planted " + Narrow(dll.name));
   }
 }
 

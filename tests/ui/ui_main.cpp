@@ -52,13 +52,26 @@ std::string XmlText(const std::string& text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\r': out += "&#13;"; break;
-      case '\n': out += "&#10;"; break;
-      default: out += (c >= 0 && c < ' ') ? '?' : c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\r':
+        out += "&#13;";
+        break;
+      case '\n':
+        out += "&#10;";
+        break;
+      default:
+        out += (c >= 0 && c < ' ') ? '?' : c;
     }
   }
   return out;
@@ -71,8 +84,9 @@ void WriteReport(const std::string& path) {
   std::FILE* out = std::fopen(path.c_str(), "wb");
   if (!out) return;
   const std::string suite = XmlText("ui." + runningCase);
-  std::fprintf(out, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites>\n"
-                    "  <testsuite name=\"%s\" tests=\"%u\">\n",
+  std::fprintf(out,
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites>\n"
+               "  <testsuite name=\"%s\" tests=\"%u\">\n",
                suite.c_str(), static_cast<unsigned>(outcomes.size()));
   for (const Outcome& outcome : outcomes) {
     std::fprintf(out, "    <testcase classname=\"%s\" name=\"%s\"", suite.c_str(),

@@ -40,10 +40,10 @@ void ForEachWindowState(bool highContrastToo,
       {"moved_back", [=](Varnite& app) { app.ChangeDpi(dpi, other); }, dpi, false},
   };
   if (highContrastToo) {
-    states.push_back({"high_contrast_on", [](Varnite& app) { app.SetHighContrast(true); }, dpi,
-                      true});
-    states.push_back({"high_contrast_off", [](Varnite& app) { app.SetHighContrast(false); },
-                      dpi, false});
+    states.push_back(
+        {"high_contrast_on", [](Varnite& app) { app.SetHighContrast(true); }, dpi, true});
+    states.push_back(
+        {"high_contrast_off", [](Varnite& app) { app.SetHighContrast(false); }, dpi, false});
   }
   Varnite app;
   for (const WindowState& state : states) {
@@ -305,9 +305,8 @@ void CheckTextsFit(Varnite& app, int dpi) {
 }  // namespace
 
 void TextsFitTheirControls() {
-  ForEachWindowState(false, [](Varnite& app, const WindowState& state) {
-    CheckTextsFit(app, state.dpi);
-  });
+  ForEachWindowState(false,
+                     [](Varnite& app, const WindowState& state) { CheckTextsFit(app, state.dpi); });
 }
 
 namespace {
@@ -333,8 +332,8 @@ void CheckPicture(const Varnite::Pixels& pixels, int dpi, const std::vector<Pixe
       if (d.most > 12) {
         const COLORREF c = pixels.at(x, y);
         Check(false, "client pixel " + std::to_string(x) + "," + std::to_string(y) + " is " +
-                         std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) +
-                         "," + std::to_string(GetBValue(c)) + ", not the picture's colour there");
+                         std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) + "," +
+                         std::to_string(GetBValue(c)) + ", not the picture's colour there");
       }
       ++checked;
     }
@@ -376,8 +375,8 @@ void CheckSystemColours(const Varnite::Pixels& pixels, const std::vector<PixelRe
       const COLORREF c = pixels.at(x, y);
       if (!covered && (GetRValue(c) != GetGValue(c) || GetGValue(c) != GetBValue(c))) {
         Check(false, "client pixel " + std::to_string(x) + "," + std::to_string(y) + " is " +
-                         std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) +
-                         "," + std::to_string(GetBValue(c)) + ", not of the High Contrast palette");
+                         std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) + "," +
+                         std::to_string(GetBValue(c)) + ", not of the High Contrast palette");
       }
     }
   }

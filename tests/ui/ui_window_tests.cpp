@@ -14,10 +14,13 @@ namespace {
 
 const wchar_t* ClassFor(ControlKind kind) {
   switch (kind) {
-    case ControlKind::Button: return L"Button";
-    case ControlKind::Label: return L"Static";
+    case ControlKind::Button:
+      return L"Button";
+    case ControlKind::Label:
+      return L"Static";
     case ControlKind::Panel:
-    case ControlKind::ScrollingPanel: return L"Edit";
+    case ControlKind::ScrollingPanel:
+      return L"Edit";
   }
   return L"?";
 }
@@ -36,10 +39,12 @@ struct Toggle {
   const wchar_t* reply;
   bool everyLineShows;  // or the panel scrolls
 };
-const Toggle kAbout{IDC_CMD_ABOUT, IDC_TXT_ABOUT, IDC_LBL_ABOUT, L"About Varnite", L"Hide About",
-                    L"Thankyou, You Are Very Kind", true};
-const Toggle kHelp{IDC_CMD_HELP, IDC_TXT_HELP, IDC_LBL_HELP, L"Help Please", L"Hide Help",
-                   L"See Its Easy Huh ?", false};
+const Toggle kAbout{IDC_CMD_ABOUT, IDC_TXT_ABOUT,
+                    IDC_LBL_ABOUT, L"About Varnite",
+                    L"Hide About", L"Thankyou, You Are Very Kind",
+                    true};
+const Toggle kHelp{IDC_CMD_HELP, IDC_TXT_HELP,          IDC_LBL_HELP, L"Help Please",
+                   L"Hide Help", L"See Its Easy Huh ?", false};
 
 // The control a user sees at the middle of `id`: the topmost visible child there.
 HWND SeenAt(Varnite& app, int id) {
@@ -47,7 +52,6 @@ HWND SeenAt(Varnite& app, int id) {
   POINT middle = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
   return ChildWindowFromPointEx(app.window(), middle, CWP_SKIPINVISIBLE);
 }
-
 
 // The panel's last line of text lies wholly inside its client area, under the first.
 void CheckEveryLineShows(Varnite& app, int id) {
@@ -66,9 +70,9 @@ void CheckEveryLineShows(Varnite& app, int id) {
   RECT client;
   GetClientRect(panel, &client);
   CheckEq(static_cast<long>(ask(EM_GETFIRSTVISIBLELINE, 0)), 0, "the panel's first line shown");
-  Check(lastLineBottom <= client.bottom,
-        "the panel's last line ends at " + std::to_string(lastLineBottom) + ", the panel at " +
-            std::to_string(client.bottom));
+  Check(lastLineBottom <= client.bottom, "the panel's last line ends at " +
+                                             std::to_string(lastLineBottom) + ", the panel at " +
+                                             std::to_string(client.bottom));
 }
 
 void CheckShown(Varnite& app, const Toggle& t) {
@@ -206,8 +210,8 @@ void BothPanelsAndKeyboard() {
   // With both shown, the tab cycle takes in the help panel after "CueSheet", then the
   // about panel.
   CheckFocusOn(app, IDC_CMD_ABOUT, "after a click on About");
-  const int cycle[] = {IDC_CMD_EDIT, IDC_TXT_HELP, IDC_TXT_ABOUT, IDC_CMD_CREATE, IDC_CMD_HELP,
-                       IDC_CMD_ABOUT};
+  const int cycle[] = {IDC_CMD_EDIT,   IDC_TXT_HELP, IDC_TXT_ABOUT,
+                       IDC_CMD_CREATE, IDC_CMD_HELP, IDC_CMD_ABOUT};
   for (int id : cycle) {
     app.PressKey(VK_TAB);
     HWND expected = app.Control(id);
@@ -235,7 +239,8 @@ void HelpScrollsToItsLastLine() {
   HWND help = app.Control(IDC_TXT_HELP);
   const std::wstring text = app.Text(help);
   const std::wstring last = L"       CD HAVE ALREADY BEEN WRITTEN !! \r\n";
-  Check(text.size() > last.size() && text.compare(text.size() - last.size(), last.size(), last) == 0,
+  Check(text.size() > last.size() &&
+            text.compare(text.size() - last.size(), last.size(), last) == 0,
         "the help text ends with its last line");
   DWORD_PTR first = 0;
   SendMessageTimeoutW(help, EM_GETFIRSTVISIBLELINE, 0, 0, SMTO_ABORTIFHUNG, 5000, &first);
@@ -277,13 +282,13 @@ void ReturnClicksTheFocusedButton() {
          app.WaitForNoDialog();
          CheckEq(app.Text(IDC_CMD_CREATE), L"Create File", "the button after Return");
        }},
-      {"after a mouse click", [&] {
+      {"after a mouse click",
+       [&] {
          app.MouseClick(IDC_CMD_HELP);
          WaitForCaption(app, IDC_CMD_HELP, L"Hide Help");
        },
        IDC_CMD_HELP, [&] { CheckHidden(app, kHelp); }},
-      {"after Tab", [&] { app.PressKey(VK_TAB); }, IDC_CMD_ABOUT,
-       [&] { CheckShown(app, kAbout); }},
+      {"after Tab", [&] { app.PressKey(VK_TAB); }, IDC_CMD_ABOUT, [&] { CheckShown(app, kAbout); }},
   };
   for (const auto& step : steps) {
     step.bringFocus();

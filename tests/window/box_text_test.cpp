@@ -27,8 +27,8 @@ TEST(PathForBox, KeepsAShortPathAndShortensALongOneInTheMiddle) {
        "C:\\" + std::string(16, 'x') + ellipsis + std::string(40, 'x')},
       {"ten characters", "abcdefghijklmnop", 10, "abc" + ellipsis + "klmnop"},
       // Multi-byte characters count once and are never cut in two, at either edge.
-      {"two-byte characters at both cuts", std::string("ab") + e + "d" + e + "fgh" + e + e + e,
-       7, "ab" + ellipsis + "h" + e + e + e},
+      {"two-byte characters at both cuts", std::string("ab") + e + "d" + e + "fgh" + e + e + e, 7,
+       "ab" + ellipsis + "h" + e + e + e},
       {"three- and four-byte characters", note + note + note + clef + clef + clef + clef, 5,
        note + ellipsis + clef + clef + clef},
   };

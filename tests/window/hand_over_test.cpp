@@ -22,7 +22,7 @@ TEST(HandOver, ReadsTheBlockASecondStartSendsAndRefusesAnyOther) {
     std::optional<Paths> paths;
     std::uintptr_t tag = kHandOverTag;
     std::size_t misaligned = 0, cut = 0;  // bytes: the block's start moved, its end cut off
-    bool none = false;                   // no block at all, only a size
+    bool none = false;                    // no block at all, only a size
   } rows[] = {
       {"one path", kSender + u"D:\\Discs\\a.cue\0\0"s, Paths{u"D:\\Discs\\a.cue"}},
       {"two paths, in order", kSender + u"C:\\x.cue\0\\\\nas\\Live \u0414 \u266B.cue\0\0"s,
@@ -56,13 +56,13 @@ TEST(HandOver, ReadsTheBlockASecondStartSendsAndRefusesAnyOther) {
 
 // Only a path that means the same file in the sender's folder and in the receiver's.
 TEST(HandOver, TakesOnlyFullPaths) {
-  for (const char16_t* path : {u"C:\\a.cue", u"z:\\", u"\\\\nas\\share\\a.cue",
-                               u"\\\\?\\C:\\a.cue", u"\\\\?\\UNC\\nas\\share"}) {
+  for (const char16_t* path : {u"C:\\a.cue", u"z:\\", u"\\\\nas\\share\\a.cue", u"\\\\?\\C:\\a.cue",
+                               u"\\\\?\\UNC\\nas\\share"}) {
     EXPECT_TRUE(IsFullPath(path)) << Utf16ToUtf8(path);
   }
-  for (const char16_t* path : {u"a.cue", u"C:a.cue", u"\\a.cue", u"..\\a.cue", u"C:/a.cue",
-                               u"1:\\a.cue", u"\\\\.\\NUL", u"\\\\?\\a.cue", u"\\\\nas",
-                               u"\\\\\\nas\\share", u""}) {
+  for (const char16_t* path :
+       {u"a.cue", u"C:a.cue", u"\\a.cue", u"..\\a.cue", u"C:/a.cue", u"1:\\a.cue", u"\\\\.\\NUL",
+        u"\\\\?\\a.cue", u"\\\\nas", u"\\\\\\nas\\share", u""}) {
     EXPECT_FALSE(IsFullPath(path)) << Utf16ToUtf8(path);
   }
 }
@@ -75,9 +75,14 @@ TEST(HandOver, IsTakenOnlyFromAnotherRunningVarnite) {
     std::u16string image;  // empty: ended, or not to be asked
     bool taken;
   } rows[] = {
-      {200, self, true},  {200, u"c:\\TOOLS\\varnite.EXE", true},  {100, self, false},
-      {0, self, false},   {200, u"", false}, {200, u"C:\\Tools\\Other.exe", false},
-      {200, u"C:\\Downloads\\Varnite.exe", false}, {200, self + u"x", false},
+      {200, self, true},
+      {200, u"c:\\TOOLS\\varnite.EXE", true},
+      {100, self, false},
+      {0, self, false},
+      {200, u"", false},
+      {200, u"C:\\Tools\\Other.exe", false},
+      {200, u"C:\\Downloads\\Varnite.exe", false},
+      {200, self + u"x", false},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(IsAnotherVarnite(row.sender, 100, row.image, self), row.taken)

@@ -28,8 +28,8 @@ void PrintTo(const ToggleCase& c, std::ostream* os) { *os << c.name; }
 const ToggleCase kToggles[] = {
     {"About", cmdAbout_Click, Control::cmdAbout, Control::txtAbout, Control::lblAbout,
      "About Varnite", "Hide About", "Thankyou, You Are Very Kind"},
-    {"Help", cmdHelp_Click, Control::cmdHelp, Control::txtHelp, Control::lblHelp,
-     "Help Please", "Hide Help", "See Its Easy Huh ?"},
+    {"Help", cmdHelp_Click, Control::cmdHelp, Control::txtHelp, Control::lblHelp, "Help Please",
+     "Hide Help", "See Its Easy Huh ?"},
 };
 
 class PanelToggle : public ::testing::TestWithParam<ToggleCase> {};
@@ -73,8 +73,8 @@ TEST_P(PanelToggle, AnUnknownCaptionOnlySetsTheReply) {
     window.SetCaption(t.button, caption);
     window.events.clear();
     t.click(window);
-    EXPECT_THAT(window.events, ElementsAre(std::string("set ") + testing::ControlName(t.label) +
-                                           "=" + t.reply));
+    EXPECT_THAT(window.events,
+                ElementsAre(std::string("set ") + testing::ControlName(t.label) + "=" + t.reply));
     EXPECT_EQ(window.Caption(t.button), caption);
   }
 }
@@ -113,8 +113,8 @@ TEST(PanelToggles, LabelsHideWhileEitherPanelIsShown) {
       window.events.clear();
       (*c == 'A' ? cmdAbout_Click : cmdHelp_Click)(window);
     }
-    for (Control label : {Control::lblCreate, Control::lblCueSheet, Control::lblHelp,
-                          Control::lblAbout}) {
+    for (Control label :
+         {Control::lblCreate, Control::lblCueSheet, Control::lblHelp, Control::lblAbout}) {
       EXPECT_EQ(window.Visible(label), row.labelsShown) << row.clicks;
     }
     std::vector<std::string> shown;
