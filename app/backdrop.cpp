@@ -67,7 +67,7 @@ void Backdrop::Rebuild(HINSTANCE instance, int width, int height, int dpi) {
 // the client area it does not cover takes the colour of its top-right corner, the
 // darkest end of its gradient.
 void Backdrop::DrawPicture(HINSTANCE instance, int width, int height, int dpi) {
-  auto source = static_cast<HBITMAP>(
+  auto* source = static_cast<HBITMAP>(
       LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, 0));
   if (!source) return;
   BITMAP info{};

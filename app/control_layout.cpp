@@ -13,7 +13,7 @@ int LabelTextWidth(HWND label) {
   const int length = GetWindowTextLengthW(label);
   if (length <= 0) return 0;
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(label, &text[0], length + 1)));
+  text.resize(static_cast<std::size_t>(GetWindowTextW(label, text.data(), length + 1)));
   if (text.empty()) return 0;
   HDC dc = GetDC(label);
   HGDIOBJ oldFont =

@@ -42,14 +42,15 @@ std::u16string ProcessImage(DWORD id) {
   if (GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE) {
     if (query) {
       DWORD size = kPathUnits;
-      if (query(process, 0, &image[0], &size)) length = size;
+      if (query(process, 0, image.data(), &size)) length = size;
     } else {
       static const GetModuleFileNameExFn moduleFileName = FindXpModuleFileName();
-      if (moduleFileName) length = moduleFileName(process, nullptr, &image[0], kPathUnits);
+      if (moduleFileName) length = moduleFileName(process, nullptr, image.data(), kPathUnits);
     }
   }
   CloseHandle(process);
-  return std::u16string(image.begin(), image.begin() + length);
+  return std::u16string(image.begin(),
+                        image.begin() + static_cast<std::wstring::difference_type>(length));
 }
 
 bool IsAnotherVarniteProcess(DWORD id) {

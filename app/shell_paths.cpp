@@ -22,7 +22,7 @@ bool GrowingText(Call call, std::wstring& text) {
   DWORD size = MAX_PATH;
   for (;;) {
     text.assign(size, L'\0');
-    const DWORD length = call(&text[0], size);
+    const DWORD length = call(text.data(), size);
     if (length == 0) return false;
     if (length < size) {
       text.resize(length);
@@ -100,7 +100,7 @@ std::vector<std::string> DroppedPaths(HDROP drop) {
   for (UINT i = 0; i < count; ++i) {
     const UINT length = api.queryFile(drop, i, nullptr, 0);
     std::wstring path(length + 1, L'\0');
-    path.resize(api.queryFile(drop, i, &path[0], length + 1));
+    path.resize(api.queryFile(drop, i, path.data(), length + 1));
     if (!path.empty()) paths.push_back(WideToUtf8(FullPath(path)));
   }
   api.finish(drop);

@@ -35,7 +35,8 @@ bool SendPaths(HWND window, const std::vector<std::string>& paths) {
       EncodeHandOver({static_cast<std::uint32_t>(GetCurrentProcessId()), units});
   COPYDATASTRUCT data{};
   data.dwData = kHandOverTag;
-  data.cbData = static_cast<DWORD>(block.size() * sizeof(char16_t));
+  const std::size_t bytes = block.size() * sizeof(char16_t);
+  data.cbData = static_cast<DWORD>(bytes);
   data.lpData = const_cast<char16_t*>(block.data());
   // The running Varnite answers before it opens anything, so this returns at once.
   DWORD_PTR taken = FALSE;

@@ -48,7 +48,7 @@ const ShutdownBlock& FindShutdownBlock() {
 
 std::wstring WindowText(HWND hwnd) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-  int length = GetWindowTextW(hwnd, &text[0], static_cast<int>(text.size()));
+  int length = GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
   text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
   return text;
 }

@@ -60,7 +60,7 @@ double StartToVisible(const Program& program) {
   PROCESS_INFORMATION process{};
   LARGE_INTEGER start, now;
   QueryPerformanceCounter(&start);
-  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process)) {
     return -1;
   }

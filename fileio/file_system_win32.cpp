@@ -210,7 +210,8 @@ class Win32EditHandle final : public EditHandle {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
       // VOLUME_NAME_DOS | FILE_NAME_NORMALIZED: \\?\C:\... or \\?\UNC\server\...
-      const DWORD length = finalPath(handle_.get(), &path[0], static_cast<DWORD>(path.size()), 0);
+      const DWORD length =
+          finalPath(handle_.get(), path.data(), static_cast<DWORD>(path.size()), 0);
       if (length == 0) return NameWithoutDrive();
       if (length < path.size()) {
         path.resize(length);
@@ -271,8 +272,9 @@ class Win32EditHandle final : public EditHandle {
     constexpr int kFileNameInfo = 2;
     // FILE_NAME_INFO: the name's length in bytes, then the name, with room for the longest.
     std::vector<DWORD> info(1 + 32768 / 2 + 1);
-    if (!fileInfo || !fileInfo(handle_.get(), kFileNameInfo, info.data(),
-                               static_cast<DWORD>(info.size() * sizeof(DWORD)))) {
+    const std::size_t bytes = info.size() * sizeof(DWORD);
+    if (!fileInfo ||
+        !fileInfo(handle_.get(), kFileNameInfo, info.data(), static_cast<DWORD>(bytes))) {
       throw ErrorFromLastError(finalPathError, std::wstring());
     }
     const auto* name = reinterpret_cast<const wchar_t*>(info.data() + 1);

@@ -15,7 +15,7 @@ bool Utf8ToWide(const std::string& text, std::wstring& out) {
   if (length <= 0) return false;
   out.resize(static_cast<std::size_t>(length));
   MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                      &out[0], length);
+                      out.data(), length);
   return true;
 }
 
@@ -26,7 +26,7 @@ std::wstring Utf8ToWide(const std::string& text) {
       MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   if (length <= 0) return out;
   out.resize(static_cast<std::size_t>(length));
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], length);
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length);
   return out;
 }
 
@@ -37,7 +37,7 @@ std::string WideToUtf8(const std::wstring& text) {
                                    0, nullptr, nullptr);
   if (length <= 0) return out;
   out.resize(static_cast<std::size_t>(length));
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], length,
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length,
                       nullptr, nullptr);
   return out;
 }

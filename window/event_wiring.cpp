@@ -16,7 +16,7 @@ std::string RunTimeError(int code, const std::string& description) {
 
 }  // namespace
 
-std::string UncaughtFailureText(std::exception_ptr failure) {
+std::string UncaughtFailureText(const std::exception_ptr& failure) {
   try {
     std::rethrow_exception(failure);
   } catch (const OperationError& error) {
@@ -35,7 +35,7 @@ void WireClickHandlers(Dispatcher& dispatcher, MainWindow& window, FileSystem& f
   dispatcher.Bind(Control::cmdAbout, [&] { cmdAbout_Click(window); });
   // Nothing can be trusted after a failure no handler expected: say what it was, then
   // the program ends.
-  dispatcher.ReportUncaughtFailures([&window](std::exception_ptr failure) {
+  dispatcher.ReportUncaughtFailures([&window](const std::exception_ptr& failure) {
     window.ShowMessage({UncaughtFailureText(failure), MessageIcon::Critical});
   });
 }

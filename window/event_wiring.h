@@ -23,6 +23,6 @@ void WireClickHandlers(Dispatcher& dispatcher, MainWindow& window, FileSystem& f
 WaysIn::OpenCommand GivenPathsCommand(MainWindow& window, FileSystem& files);
 
 // The text of that box.
-std::string UncaughtFailureText(std::exception_ptr failure);
+std::string UncaughtFailureText(const std::exception_ptr& failure);
 
 }  // namespace varnite

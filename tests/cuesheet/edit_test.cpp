@@ -294,7 +294,8 @@ TEST(CueSheetFailures, ARetryThatSucceedsCarriesOnAsIfNothingHadFailed) {
     cmdEdit_Click(window, files);
 
     auto expected = SuccessEvents({"03", "04", "05"});
-    expected.insert(expected.begin() + row.at, row.boxes.begin(), row.boxes.end());
+    expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(row.at), row.boxes.begin(),
+                    row.boxes.end());
     EXPECT_EQ(window.events, expected) << row.what;
     // Every block exactly once: the retry goes on from the first byte that did not go out.
     EXPECT_EQ(files.files.at(kCue), kTwoTracks + Blocks(3)) << row.what;

@@ -197,7 +197,7 @@ PROCESS_INFORMATION StartVarnite(const std::wstring& arguments, const std::wstri
   std::wstring command = L"\"" + exe + L"\"";
   if (!arguments.empty()) command += L" " + arguments;
   PROCESS_INFORMATION process{};
-  Check(CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+  Check(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                        folder.empty() ? nullptr : folder.c_str(), &si, &process) != FALSE,
         "Varnite.exe starts (error " + std::to_string(GetLastError()) + ")");
   return process;
@@ -308,9 +308,11 @@ void Varnite::MouseClick(int id) {
 void Varnite::PressKey(UINT vk) {
   HWND target = Focus();
   Check(target != nullptr, "a control has the focus");
-  UINT scan = MapVirtualKeyW(vk, 0);
+  // The key's lParam: a repeat count of 1 and the scan code; a key-up has the previous
+  // state and transition bits set too.
+  const auto scan = static_cast<LPARAM>(MapVirtualKeyW(vk, 0));
   PostMessageW(target, WM_KEYDOWN, vk, 1 | (scan << 16));
-  PostMessageW(target, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000u);
+  PostMessageW(target, WM_KEYUP, vk, static_cast<LPARAM>(1 | (scan << 16) | 0xC0000000u));
 }
 
 HWND Varnite::FindDialog(bool fileDialog) const {
@@ -396,7 +398,8 @@ void Varnite::Drop(const std::vector<std::wstring>& paths) {
   std::wstring list;
   for (const std::wstring& path : paths) list += path + L'\0';
   list += L'\0';
-  const DWORD size = static_cast<DWORD>(list.size() * sizeof(wchar_t));
+  const std::size_t bytes = list.size() * sizeof(wchar_t);
+  const DWORD size = static_cast<DWORD>(bytes);
   HANDLE block = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                     sizeof size + size, kDropPathsBlock);
   Check(block != nullptr, "the shared block for the paths is made");
@@ -541,7 +544,7 @@ std::wstring AccessibleName(HWND control) {
   BSTR name = nullptr;
   const bool named = SUCCEEDED(object->get_accName(self, &name)) && name != nullptr;
   object->Release();
-  const std::wstring result = named ? std::wstring(name, SysStringLen(name)) : L"";
+  std::wstring result = named ? std::wstring(name, SysStringLen(name)) : L"";
   SysFreeString(name);
   return result;
 }

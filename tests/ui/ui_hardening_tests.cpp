@@ -42,7 +42,7 @@ std::wstring LoadedBy(const PlantedDll& dll) {
   if (!PathExists(Marker(dll))) return L"";
   const std::string bytes = ReadFileBytes(Marker(dll));
   std::wstring exe(bytes.size() / sizeof(wchar_t), L'\0');
-  std::memcpy(&exe[0], bytes.data(), exe.size() * sizeof(wchar_t));
+  std::memcpy(exe.data(), bytes.data(), exe.size() * sizeof(wchar_t));
   return exe.empty() ? L"(unknown)" : exe;
 }
 
@@ -77,7 +77,7 @@ class ControlProgram {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     std::wstring command = L"\"" + exe + L"\" --control";
-    const bool started = CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0,
+    const bool started = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
                                         nullptr, nullptr, &si, &process_) != FALSE;
     const bool up = started && WaitForSingleObject(ready, 20000) == WAIT_OBJECT_0;
     CloseHandle(ready);
@@ -215,7 +215,8 @@ void HandOverFromAnotherProgram() {
           {static_cast<std::uint32_t>(sender), {std::u16string(row.path.begin(), row.path.end())}});
       COPYDATASTRUCT data{};
       data.dwData = kHandOverTag;
-      data.cbData = static_cast<DWORD>(block.size() * sizeof(char16_t));
+      const std::size_t bytes = block.size() * sizeof(char16_t);
+      data.cbData = static_cast<DWORD>(bytes);
       data.lpData = const_cast<char16_t*>(block.data());
       DWORD_PTR answer = 2;
       Check(SendMessageTimeoutW(app.window(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),

@@ -32,12 +32,16 @@ struct WindowState {
 void ForEachWindowState(bool highContrastToo,
                         const std::function<void(Varnite&, const WindowState&)>& check) {
   const int dpi = DisplayDpi();
-  const int other = OtherDpi(dpi);
+  const int otherDpi = OtherDpi(dpi);
   std::vector<WindowState> states = {
       {"at_start", [](Varnite&) {}, dpi, false},
-      {"moved_to_" + std::to_string(other) + "_dpi",
-       [=](Varnite& app) { app.ChangeDpi(other, dpi); }, other, false},
-      {"moved_back", [=](Varnite& app) { app.ChangeDpi(dpi, other); }, dpi, false},
+      {"moved_to_" + std::to_string(otherDpi) + "_dpi",
+       [=](Varnite& app) {
+         const int fromDpi = dpi;
+         app.ChangeDpi(otherDpi, fromDpi);
+       },
+       otherDpi, false},
+      {"moved_back", [=](Varnite& app) { app.ChangeDpi(dpi, otherDpi); }, dpi, false},
   };
   if (highContrastToo) {
     states.push_back(
@@ -297,9 +301,8 @@ void CheckTextsFit(Varnite& app, int dpi) {
   DWORD_PTR lines = 0;
   SendMessageTimeoutW(app.Control(IDC_TXT_HELP), EM_GETLINECOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000,
                       &lines);
-  CheckEq(static_cast<long>(lines),
-          static_cast<long>(TextLines(RowOf(Control::txtHelp).initialText).size() + 1),
-          "lines in the help panel");
+  const std::size_t textLines = TextLines(RowOf(Control::txtHelp).initialText).size() + 1;
+  CheckEq(static_cast<long>(lines), static_cast<long>(textLines), "lines in the help panel");
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST(Dispatcher, ReportsAnUncaughtFailureWhileStillBusyAndThenTakesNothing) {
     bool busyDuringReport = false, endedDuringReport = true, clickTakenDuringReport = true;
     dispatcher.Bind(Control::cmdHelp, [&] { ++helpRuns; });
     dispatcher.Bind(Control::cmdAbout, c.fail);
-    dispatcher.ReportUncaughtFailures([&](std::exception_ptr failure) {
+    dispatcher.ReportUncaughtFailures([&](const std::exception_ptr& failure) {
       ++reports;
       EXPECT_TRUE(failure) << c.name;
       busyDuringReport = dispatcher.Busy();

@@ -83,8 +83,8 @@ TEST(EventWiring, PathsGivenWhileACommandRunsAreRefusedWithABeepAndTakenAfterwar
   const char kDropped[] = "D:\\Discs\\dropped.cue";
   const std::string sheet = "  TRACK 02 AUDIO\r\n";
   const char* const triggers[] = {"dialog", "box[none|Varnite] Track 04 has been added",
-                                  "box[info|Varnite] Now Record The Image Back To CD Using "
-                                  "The Same Cue Sheet"};
+                                  ("box[info|Varnite] Now Record The Image Back To CD Using "
+                                   "The Same Cue Sheet")};
   for (const char* trigger : triggers) {
     testing::FakeWindow window, alone;
     testing::MemoryFileSystem files, aloneFiles;

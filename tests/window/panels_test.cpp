@@ -67,7 +67,7 @@ TEST_P(PanelToggle, ShowsThenHidesAndAnswersEveryClick) {
 
 TEST_P(PanelToggle, AnUnknownCaptionOnlySetsTheReply) {
   const ToggleCase& t = GetParam();
-  for (std::string caption :
+  for (const std::string& caption :
        {std::string(t.hidden) + " ", std::string("hide help"), std::string()}) {
     testing::FakeWindow window;
     window.SetCaption(t.button, caption);

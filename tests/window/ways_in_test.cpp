@@ -23,7 +23,7 @@ struct Program {
     ways.dispatcher().Bind(Control::cmdAbout, [this] { window.events.push_back("about"); });
     ways.dispatcher().Bind(Control::cmdEdit, [this] { window.ShowOpenDialog(); });
     ways.dispatcher().Bind(Control::cmdCreate, [] { throw std::runtime_error("failed"); });
-    ways.dispatcher().ReportUncaughtFailures([](std::exception_ptr) {});
+    ways.dispatcher().ReportUncaughtFailures([](const std::exception_ptr&) {});
   }
   // A hand-over from process `sender`, of whom only 200 is another Varnite.
   int HandOver(std::uint32_t sender, const std::u16string& path) {
