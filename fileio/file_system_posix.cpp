@@ -41,6 +41,27 @@ OperationError ErrorFromErrno(int error) {
   }
 }
 
+// Writes what the system takes of `size` bytes at once (at least one) and returns how
+// many; a write that takes nothing is a full disk.
+std::size_t WriteSome(int fd, const char* data, std::size_t size) {
+  for (;;) {
+    ssize_t put = ::write(fd, data, size);
+    if (put > 0) return static_cast<std::size_t>(put);
+    if (put < 0 && errno == EINTR) continue;
+    throw ErrorFromErrno(put < 0 ? errno : ENOSPC);
+  }
+}
+
+// Has the system write the file through to its device.
+void FlushThrough(int fd) {
+  for (;;) {
+    if (::fsync(fd) == 0) return;
+    // A pipe or a device such as /dev/full holds nothing to write through.
+    if (errno == EINVAL) return;
+    if (errno != EINTR) throw ErrorFromErrno(errno);
+  }
+}
+
 // Owns a descriptor from the moment open() returns it, so that nothing that throws
 // afterwards (a failed check, an allocation) can leave it open.
 class Descriptor {
@@ -98,21 +119,9 @@ class PosixOutputFile final : public OutputFile {
  public:
   explicit PosixOutputFile(Descriptor fd) : fd_(std::move(fd)) {}
   std::size_t Write(const char* data, std::size_t size) override {
-    for (;;) {
-      ssize_t put = ::write(fd_.get(), data, size);
-      if (put > 0) return static_cast<std::size_t>(put);
-      if (put < 0 && errno == EINTR) continue;
-      throw ErrorFromErrno(put < 0 ? errno : ENOSPC);
-    }
+    return WriteSome(fd_.get(), data, size);
   }
-  void Flush() override {
-    for (;;) {
-      if (::fsync(fd_.get()) == 0) return;
-      // A pipe or a device such as /dev/full holds nothing to write through.
-      if (errno == EINVAL) return;
-      if (errno != EINTR) throw ErrorFromErrno(errno);
-    }
-  }
+  void Flush() override { FlushThrough(fd_.get()); }
   void Close() override { fd_.Close(); }
 
  private:
@@ -150,20 +159,9 @@ class PosixEditHandle final : public EditHandle {
     }
   }
   std::size_t Append(const char* data, std::size_t size) override {
-    for (;;) {
-      ssize_t put = ::write(fd_.get(), data, size);
-      if (put > 0) return static_cast<std::size_t>(put);
-      if (put < 0 && errno == EINTR) continue;
-      throw ErrorFromErrno(put < 0 ? errno : ENOSPC);
-    }
+    return WriteSome(fd_.get(), data, size);
   }
-  void Flush() override {
-    for (;;) {
-      if (::fsync(fd_.get()) == 0) return;
-      if (errno == EINVAL) return;  // a pipe or a device holds nothing to write through
-      if (errno != EINTR) throw ErrorFromErrno(errno);
-    }
-  }
+  void Flush() override { FlushThrough(fd_.get()); }
   void CutBack(std::uint64_t length) override {
     while (::ftruncate(fd_.get(), static_cast<off_t>(length)) != 0) {
       if (errno != EINTR) throw ErrorFromErrno(errno);
