@@ -174,7 +174,8 @@ def load_configuration(data):
     computed = (total + len(data)) & 0xFFFFFFFF
     struct_size = flags = None
     for i in range(sections):
-        _, vsize, va, raw_size, raw_offset = struct.unpack_from("<8sIIII", data, optional + optional_size + 40 * i)
+        _, vsize, va, raw_size, raw_offset = struct.unpack_from(
+            "<8sIIII", data, optional + optional_size + 40 * i)
         if rva and va <= rva < va + min(vsize, raw_size):
             at = raw_offset + rva - va
             struct_size = struct.unpack_from("<I", data, at)[0]
@@ -215,17 +216,22 @@ def main(argv):
     with open(exe, "rb") as f:
         rva, size, struct_size, flags, stored, computed = load_configuration(f.read())
     entry = re.search(r"Entry a ([0-9a-f]+) ([0-9a-f]+) Load Configuration Directory", dump)
-    check(rva != 0 and entry is not None and (int(entry.group(1), 16), int(entry.group(2), 16)) == (rva, size),
-          "a load configuration directory, as objdump reads it too: RVA 0x%X, %d bytes" % (rva, size))
+    check(rva != 0 and entry is not None
+          and (int(entry.group(1), 16), int(entry.group(2), 16)) == (rva, size),
+          "a load configuration directory, as objdump reads it too: RVA 0x%X, %d bytes"
+          % (rva, size))
     if bits == 32:
         check(size == 64 and struct_size == 64,
-              "the load configuration structure is 64 bytes, the size Windows XP requires (no SafeSEH table): %s"
+              "the load configuration structure is 64 bytes, the size Windows XP requires"
+              " (no SafeSEH table): %s"
               % struct_size)
     else:
-        check(struct_size == size and size >= 80, "the load configuration's size matches its directory")
+        check(struct_size == size and size >= 80,
+              "the load configuration's size matches its directory")
     check(flags == LOAD_LIBRARY_SEARCH_SYSTEM32,
           "DependentLoadFlags 0x0800: the DLLs its imports pull in come from the system folder only"
-          + ("" if flags == LOAD_LIBRARY_SEARCH_SYSTEM32 else ": %s" % (None if flags is None else hex(flags))))
+          + ("" if flags == LOAD_LIBRARY_SEARCH_SYSTEM32
+             else ": %s" % (None if flags is None else hex(flags))))
     check(stored == computed, "the PE checksum is right: 0x%X" % stored
           + ("" if stored == computed else ", should be 0x%X" % computed))
 
@@ -254,7 +260,8 @@ def main(argv):
     strings = [c for c in children if c[0] == "StringFileInfo"]
     tables = strings[0][3] if strings else []
     check(len(tables) == 1 and tables[0][0] == "040904B0", "one string table, 040904B0")
-    entries = [(k, v.decode("utf-16-le").rstrip("\0")) for k, v, _, _ in tables[0][3]] if tables else []
+    entries = ([(k, v.decode("utf-16-le").rstrip("\0")) for k, v, _, _ in tables[0][3]]
+               if tables else [])
     check(entries == expected_strings, "version strings in order: %s" % entries)
     var = [c for c in children if c[0] == "VarFileInfo"]
     translation = var[0][3][0][1] if var and var[0][3] else b""
@@ -279,7 +286,8 @@ def main(argv):
     check(awareness is not None and [v.strip() for v in awareness.group(1).split(",")]
           == ["PerMonitorV2", "PerMonitor"],
           "the manifest asks Windows 10 for per-monitor V2 DPI awareness, else per-monitor")
-    check(re.search(r'<longPathAware\s+xmlns="http://schemas\.microsoft\.com/SMI/2016/WindowsSettings"'
+    check(re.search(r'<longPathAware\s+'
+                    r'xmlns="http://schemas\.microsoft\.com/SMI/2016/WindowsSettings"'
                     r'\s*>\s*true\s*</longPathAware>', manifest) is not None,
           "the manifest declares the program long-path aware (cue sheets 260 characters deep)")
     identity = re.search(r'<assemblyIdentity[^>]*name="Quenmore.Varnite"[^>]*version="([^"]*)"',

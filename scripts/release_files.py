@@ -90,7 +90,9 @@ def build_info(release, commit, trial):
     ld = output([compiler, "-print-prog-name=ld"]).strip()
     # The runtime's version from its header's macros; its package from the library linked.
     macros = dict(re.findall(r"^#define __MINGW64_VERSION_(MAJOR|MINOR|BUGFIX) (\d+)$",
-                             output([compiler, "-E", "-dM", "-x", "c++", "-"], "#include <_mingw.h>\n"), re.M))
+                             output([compiler, "-E", "-dM", "-x", "c++", "-"],
+                                    "#include <_mingw.h>\n"),
+                             re.M))
     runtime = ".".join(macros.get(part, "?") for part in ("MAJOR", "MINOR", "BUGFIX"))
     library = output([compiler, "-print-file-name=libmingw32.a"]).strip()
     lines = [
@@ -186,7 +188,8 @@ def manifests(release, dist):
         "winget/" + names["installer"]: yaml_file("installer", head + [
             ("InstallerType", "zip"),
             ("NestedInstallerType", "portable"),
-            ("NestedInstallerFiles", [[("RelativeFilePath", EXE), ("PortableCommandAlias", "varnite")]]),
+            ("NestedInstallerFiles", [[("RelativeFilePath", EXE),
+                                       ("PortableCommandAlias", "varnite")]]),
             ("ReleaseDate", time.strftime("%Y-%m-%d", time.gmtime(epoch()))),
             ("Installers", [[("Architecture", "x86"), ("InstallerUrl", url),
                              ("InstallerSha256", zip_hash.upper())]]),
@@ -276,11 +279,13 @@ def check(release, dist):
         problems.append("ReleaseDate %r is not text" % installer.get("ReleaseDate"))
     for n, entry in enumerate(installer.get("Installers") or [{}]):
         expect("Installers[%d] InstallerUrl" % n, entry.get("InstallerUrl"), url)
-        expect("Installers[%d] InstallerSha256" % n, str(entry.get("InstallerSha256")).lower(), zip_hash)
+        expect("Installers[%d] InstallerSha256" % n, str(entry.get("InstallerSha256")).lower(),
+               zip_hash)
     locale = documents["defaultLocale"]
     expect("the locale file's PublisherSupportUrl", locale.get("PublisherSupportUrl"),
            release["support"])
-    expect("the locale file's PackageLocale", locale.get("PackageLocale"), documents["version"].get("DefaultLocale"))
+    expect("the locale file's PackageLocale", locale.get("PackageLocale"),
+           documents["version"].get("DefaultLocale"))
     for field in ("Publisher", "PackageName", "License", "ShortDescription", "InstallationNotes"):
         if not locale.get(field):
             problems.append("the locale file has no " + field)
@@ -304,7 +309,8 @@ def check(release, dist):
     autoupdate = scoop.get("autoupdate", {}).get("url", "")
     if "$version" not in autoupdate:
         problems.append("varnite.json autoupdate url %s does not follow the version" % autoupdate)
-    expect("varnite.json autoupdate url for this version", autoupdate.replace("$version", version), url)
+    expect("varnite.json autoupdate url for this version", autoupdate.replace("$version", version),
+           url)
     expect("varnite.json checkver", scoop.get("checkver"), {"github": release["homepage"]})
     if list(scoop)[-1:] != ["notes"]:
         problems.append("varnite.json does not end with its notes")

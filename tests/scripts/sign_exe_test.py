@@ -23,7 +23,8 @@ import sign_exe  # noqa: E402
 
 # Two CAs; a code signing key from the first in signer.p12 (with that CA) and on the token
 # (as PKCS#8), and a timestamp authority's key from it.
-LEAF = "-CA ca.pem -CAkey ca.key -addext basicConstraints=CA:FALSE -addext keyUsage=critical,digitalSignature"
+LEAF = ("-CA ca.pem -CAkey ca.key -addext basicConstraints=CA:FALSE"
+        " -addext keyUsage=critical,digitalSignature")
 KEYS = [
     "req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=ca -keyout ca.key -out ca.pem",
     "req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=other -keyout other.key -out other.pem",
@@ -31,7 +32,8 @@ KEYS = [
     + LEAF + " -addext extendedKeyUsage=codeSigning",
     "req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=tsa -keyout tsa.key -out tsa.pem "
     + LEAF + " -addext extendedKeyUsage=critical,timeStamping",
-    "pkcs12 -export -inkey signer.key -in signer.pem -certfile ca.pem -passout pass:secret -out signer.p12",
+    "pkcs12 -export -inkey signer.key -in signer.pem -certfile ca.pem -passout pass:secret"
+    " -out signer.p12",
     "pkcs8 -topk8 -nocrypt -in signer.key -out signer.p8",
 ]
 TSA_CONFIG = """[tsa]
@@ -81,7 +83,8 @@ class Signing(unittest.TestCase):
     def setUpClass(cls):
         cls.tmp = tempfile.TemporaryDirectory()
         for command in KEYS:
-            subprocess.run(["openssl"] + command.split(), cwd=cls.tmp.name, check=True, capture_output=True)
+            subprocess.run(["openssl"] + command.split(), cwd=cls.tmp.name, check=True,
+                           capture_output=True)
         with open(cls.path("chain.pem"), "w") as chain:
             for name in ("signer.pem", "ca.pem"):
                 with open(cls.path(name)) as f:
@@ -139,12 +142,14 @@ class Signing(unittest.TestCase):
             ("one byte flipped", "flipped.exe", "ca.pem", None, False),
             ("timestamped, its authority's CA given", "timestamped.exe", "ca.pem", "ca.pem", True),
             # osslsigncode exits 0 here: only its report says the timestamp failed.
-            ("timestamped, another CA given for it", "timestamped.exe", "ca.pem", "other.pem", False),
+            ("timestamped, another CA given for it", "timestamped.exe", "ca.pem", "other.pem",
+             False),
             ("signed on the token, against its CA", "token.exe", "ca.pem", None, True),
             ("signed on the token, against another CA", "token.exe", "other.pem", None, False),
         ]:
             with self.subTest(what):
-                ok, report = sign_exe.verify(self.path(name), self.path(ca), tsa_ca and self.path(tsa_ca))
+                ok, report = sign_exe.verify(self.path(name), self.path(ca),
+                                             tsa_ca and self.path(tsa_ca))
                 self.assertEqual(ok, verifies, report)
 
     def test_removing_the_signature_gives_back_the_exe(self):
@@ -198,7 +203,8 @@ class Signing(unittest.TestCase):
             shutil.copy(built, folder)
         shutil.copy(self.path("signed.exe"), os.path.join(folder, "Varnite.exe"))
         result = subprocess.run([ARGS.wine_run, os.path.join(folder, os.path.basename(ARGS.driver)),
-                                 "start_up_state"], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+                                 "start_up_state"],
+                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         self.assertEqual(result.returncode, 0, result.stdout)
 
 
