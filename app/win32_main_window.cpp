@@ -218,7 +218,12 @@ void Win32MainWindow::RebuildBackdrop() {
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-HBRUSH Win32MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
+LRESULT Win32MainWindow::OnCtlColorStatic(WPARAM wParam, LPARAM lParam) {
+  return reinterpret_cast<LRESULT>(
+      LabelBrush(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+}
+
+HBRUSH Win32MainWindow::LabelBrush(HDC dc, HWND control) {
   if (control == Handle(Control::txtAbout) || control == Handle(Control::txtHelp)) {
     // Read-only edit boxes ask here too; give them the ordinary text box colours.
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));

@@ -86,7 +86,9 @@ class Win32MainWindow final : public MainWindow, public Shell {
   // Draws the backdrop anew (after a DPI, system colour or High Contrast change) and
   // repaints the whole window from it.
   void RebuildBackdrop();
-  HBRUSH OnCtlColorStatic(HDC dc, HWND control);
+  LRESULT OnCtlColorStatic(WPARAM wParam, LPARAM lParam);
+  // The brush a label or a panel is painted with, and its text colours set on `dc`.
+  HBRUSH LabelBrush(HDC dc, HWND control);
   HWND Handle(Control control) const;
 
   HINSTANCE instance_;

@@ -14,49 +14,32 @@ constexpr UINT kDpiChanged = 0x02E0;
 
 }  // namespace
 
+// One line per message: the dispatch reads as a table of which handler takes what.
+// clang-format off
 LRESULT Win32MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE:
-      return OnCreate();
-    case WM_COMMAND:
-      return OnCommand(wParam, lParam);
-    case WM_ERASEBKGND:
-      return 1;  // WM_PAINT paints every pixel
-    case WM_PAINT:
-      return OnPaint();
-    case WM_PRINTCLIENT:
-      return OnPrintClient(reinterpret_cast<HDC>(wParam));
-    case kDpiChanged:
-      return OnDpiChanged(wParam, lParam);
-    case WM_SYSCOLORCHANGE:
-      return OnSysColorChange(wParam, lParam);
-    case WM_SETTINGCHANGE:
-      return OnSettingChange();
-    case WM_CTLCOLORSTATIC:
-      return reinterpret_cast<LRESULT>(
-          OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
-    case WM_ACTIVATE:
-      return OnActivate(wParam);
-    case WM_SETFOCUS:
-      return OnSetFocus();
-    case WM_DROPFILES:
-      return OnDropFiles(reinterpret_cast<HDROP>(wParam));
-    case WM_COPYDATA:
-      return OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-    case kOpenStartPaths:
-      return OnOpenStartPaths();
-    case WM_CLOSE:
-      return OnClose();
-    case WM_QUERYENDSESSION:
-      return OnQueryEndSession();
-    case WM_ENDSESSION:
-      return OnEndSession(wParam);
-    case WM_DESTROY:
-      return OnDestroy();
-    default:
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_CREATE: return OnCreate();
+    case WM_COMMAND: return OnCommand(wParam, lParam);
+    case WM_ERASEBKGND: return 1;  // WM_PAINT paints every pixel
+    case WM_PAINT: return OnPaint();
+    case WM_PRINTCLIENT: return OnPrintClient(reinterpret_cast<HDC>(wParam));
+    case kDpiChanged: return OnDpiChanged(wParam, lParam);
+    case WM_SYSCOLORCHANGE: return OnSysColorChange(wParam, lParam);
+    case WM_SETTINGCHANGE: return OnSettingChange();
+    case WM_CTLCOLORSTATIC: return OnCtlColorStatic(wParam, lParam);
+    case WM_ACTIVATE: return OnActivate(wParam);
+    case WM_SETFOCUS: return OnSetFocus();
+    case WM_DROPFILES: return OnDropFiles(reinterpret_cast<HDROP>(wParam));
+    case WM_COPYDATA: return OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case kOpenStartPaths: return OnOpenStartPaths();
+    case WM_CLOSE: return OnClose();
+    case WM_QUERYENDSESSION: return OnQueryEndSession();
+    case WM_ENDSESSION: return OnEndSession(wParam);
+    case WM_DESTROY: return OnDestroy();
+    default: return DefWindowProcW(hwnd_, message, wParam, lParam);
   }
 }
+// clang-format on
 
 LRESULT Win32MainWindow::OnCreate() {
   // A window with holes is no use: without every control, creating it fails, and start-up
