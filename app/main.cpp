@@ -20,7 +20,7 @@ int Failure(const wchar_t* text) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nShowCmd) {
   // First of all, before anything can load a DLL by bare name: never from the folder
   // Varnite was started from (see app/dll_search.h).
   varnite::RestrictDllSearch(varnite::FindDllSearchApi());
@@ -30,8 +30,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   if (!singleInstance.ClaimOrHandOver(paths)) return 0;
   // Loads the common controls the manifest asks for (visual styles on XP and later).
   InitCommonControls();
-  varnite::Win32MainWindow window(instance, varnite::RealFileSystem());
-  if (!window.Create(showCommand)) return Failure(L"The Varnite window could not be created.");
+  varnite::Win32MainWindow window(hInstance, varnite::RealFileSystem());
+  if (!window.Create(nShowCmd)) return Failure(L"The Varnite window could not be created.");
   window.OpenWhenShown(paths);
   int exitCode = 0;
   if (!window.Run(exitCode)) return Failure(L"Varnite Could Not Read Its Messages And Has Ended.");

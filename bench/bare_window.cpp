@@ -14,19 +14,19 @@ LRESULT CALLBACK BareProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nShowCmd) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = BareProc;
-  wc.hInstance = instance;
+  wc.hInstance = hInstance;
   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = L"VarniteBareWindow";
   if (!RegisterClassExW(&wc)) return 1;
   HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Bare", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 332, 246, nullptr, nullptr, instance, nullptr);
+                              CW_USEDEFAULT, 332, 246, nullptr, nullptr, hInstance, nullptr);
   if (!hwnd) return 1;
-  ShowWindow(hwnd, showCommand);
+  ShowWindow(hwnd, nShowCmd);
   UpdateWindow(hwnd);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
