@@ -1,6 +1,6 @@
 #include "app/control_layout.h"
 
-#include "app/system_function.h"
+#include "fileio/system_function_win32.h"
 
 #include <string>
 

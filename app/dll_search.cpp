@@ -1,6 +1,6 @@
 #include "app/dll_search.h"
 
-#include "app/system_function.h"
+#include "fileio/system_function_win32.h"
 
 namespace varnite {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/system_function.h"
+#include "fileio/system_function_win32.h"
 #include "window/hand_over.h"
 
 namespace varnite {

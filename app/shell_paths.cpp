@@ -1,7 +1,7 @@
 #include "app/shell_paths.h"
 
-#include "app/system_function.h"
 #include "app/system_libraries.h"
+#include "fileio/system_function_win32.h"
 #include "fileio/utf.h"
 #include "window/ways_in.h"
 

@@ -1,7 +1,7 @@
 #include "app/single_instance.h"
 
 #include "app/process_image.h"
-#include "app/system_function.h"
+#include "fileio/system_function_win32.h"
 #include "fileio/utf.h"
 #include "resources/resource.h"
 #include "window/hand_over.h"

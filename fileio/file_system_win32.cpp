@@ -12,6 +12,7 @@
 #include "fileio/file_system.h"
 #include "fileio/long_path.h"
 #include "fileio/operation_error.h"
+#include "fileio/system_function_win32.h"
 #include "fileio/utf.h"
 
 namespace varnite {
@@ -154,17 +155,11 @@ class Win32OutputFile final : public OutputFile {
   Handle handle_;
 };
 
-// GetFinalPathNameByHandleW, which Windows has from Vista on: looked up at run time, so
-// that the exe still starts on XP; null there.
+// GetFinalPathNameByHandleW, which Windows has from Vista on: null on XP.
 using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
 FinalPathFunction FinalPathLookup() {
-  static const FinalPathFunction function = [] {
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    // Through void (*)(): the cast to the call's real type is meant.
-    return kernel ? reinterpret_cast<FinalPathFunction>(reinterpret_cast<void (*)()>(
-                        GetProcAddress(kernel, "GetFinalPathNameByHandleW")))
-                  : nullptr;
-  }();
+  static const auto function =
+      SystemFunction<FinalPathFunction>(L"kernel32.dll", "GetFinalPathNameByHandleW");
   return function;
 }
 
@@ -174,12 +169,8 @@ FinalPathFunction FinalPathLookup() {
 // however large the buffer, and this call with the whole name.
 using FileInfoFunction = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
 FileInfoFunction FileInfoLookup() {
-  static const FileInfoFunction function = [] {
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    return kernel ? reinterpret_cast<FileInfoFunction>(reinterpret_cast<void (*)()>(
-                        GetProcAddress(kernel, "GetFileInformationByHandleEx")))
-                  : nullptr;
-  }();
+  static const auto function =
+      SystemFunction<FileInfoFunction>(L"kernel32.dll", "GetFileInformationByHandleEx");
   return function;
 }
 
