@@ -42,10 +42,18 @@ void Backdrop::Release() {
 void Backdrop::Rebuild(HINSTANCE instance, int width, int height, int dpi) {
   Release();
   highContrast_ = HighContrastOn();
-  HDC screen = GetDC(nullptr);
-  dc_ = CreateCompatibleDC(screen);
-  bitmap_ = CreateCompatibleBitmap(screen, width, height);
-  ReleaseDC(nullptr, screen);
+  // A 32-bit DIB section in a memory DC: made without asking the screen for anything, and
+  // every paint copies from it without a conversion.
+  dc_ = CreateCompatibleDC(nullptr);
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = width;
+  format.bmiHeader.biHeight = -height;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  format.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  bitmap_ = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!dc_ || !bitmap_) {
     Release();
     return;
@@ -67,17 +75,15 @@ void Backdrop::Rebuild(HINSTANCE instance, int width, int height, int dpi) {
 // the client area it does not cover takes the colour of its top-right corner, the
 // darkest end of its gradient.
 void Backdrop::DrawPicture(HINSTANCE instance, int width, int height, int dpi) {
-  auto* source = static_cast<HBITMAP>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, 0));
+  // Loaded as it is stored, with no conversion to the screen's format: the one copy into
+  // the backdrop converts it anyway.
+  auto* source = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND),
+                                                 IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   if (!source) return;
   BITMAP info{};
   GetObjectW(source, sizeof info, &info);
   HDC sourceDc = CreateCompatibleDC(dc_);
   HGDIOBJ sourceDcBitmap = SelectObject(sourceDc, source);
-  HBRUSH edge = CreateSolidBrush(GetPixel(sourceDc, info.bmWidth - 1, 0));
-  RECT all = {0, 0, width, height};
-  FillRect(dc_, &all, edge);
-  DeleteObject(edge);
   const int scaledWidth = PicturePixels(info.bmWidth, dpi);
   const int scaledHeight = PicturePixels(info.bmHeight, dpi);
   if (scaledWidth == info.bmWidth && scaledHeight == info.bmHeight) {
@@ -88,6 +94,12 @@ void Backdrop::DrawPicture(HINSTANCE instance, int width, int height, int dpi) {
     StretchBlt(dc_, 0, 0, scaledWidth, scaledHeight, sourceDc, 0, 0, info.bmWidth, info.bmHeight,
                SRCCOPY);
   }
+  // Whatever strip the picture leaves uncovered, in the colour of its top-right corner.
+  HBRUSH edge = CreateSolidBrush(GetPixel(sourceDc, info.bmWidth - 1, 0));
+  const RECT right = {scaledWidth, 0, width, height}, below = {0, scaledHeight, width, height};
+  FillRect(dc_, &right, edge);
+  FillRect(dc_, &below, edge);
+  DeleteObject(edge);
   SelectObject(sourceDc, sourceDcBitmap);
   DeleteDC(sourceDc);
   DeleteObject(source);

@@ -15,7 +15,10 @@ int LabelTextWidth(HWND label) {
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   text.resize(static_cast<std::size_t>(GetWindowTextW(label, text.data(), length + 1)));
   if (text.empty()) return 0;
-  HDC dc = GetDC(label);
+  // Measured on a memory DC: the same font gives the same widths there, and the window's
+  // own DC would cost working out what of the label shows.
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (!dc) return 0;
   HGDIOBJ oldFont =
       SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
   // As the label draws it: one line, & as itself.
@@ -26,7 +29,7 @@ int LabelTextWidth(HWND label) {
   const int overhang =
       GetCharABCWidthsW(dc, text.back(), text.back(), &last) && last.abcC < 0 ? -last.abcC : 0;
   SelectObject(dc, oldFont);
-  ReleaseDC(label, dc);
+  DeleteDC(dc);
   return extent.right - extent.left + overhang;
 }
 
@@ -49,6 +52,14 @@ void LayOutControl(HWND control, const ControlRow& row, int dpi) {
   const PixelRect rect = row.kind == ControlKind::Label
                              ? LabelRect(row, dpi, LabelTextWidth(control))
                              : ToPixels(row.twips, dpi, dpi);
+  // Moved only if it is not there already: a move costs messages and a repaint.
+  RECT now;
+  GetWindowRect(control, &now);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&now), 2);
+  if (now.left == rect.left && now.top == rect.top && now.right == rect.right() &&
+      now.bottom == rect.bottom()) {
+    return;
+  }
   SetWindowPos(control, nullptr, rect.left, rect.top, rect.width, rect.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }

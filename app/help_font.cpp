@@ -61,7 +61,7 @@ HFONT SetHelpFont(HWND panel, int dpi, HFONT fallback) {
   // sets from its font. So the font is chosen, set, and chosen again if the margins it
   // brought leave another room; a smaller font never brings wider margins, so one more
   // round settles it. The same choice again is not set again (a new font makes the panel
-  // lay its text out anew, which takes a few milliseconds before the window shows).
+  // lay its text out anew, which takes a few milliseconds).
   HFONT font = nullptr;
   HelpFont set{"", 0, false};
   int room = -1;

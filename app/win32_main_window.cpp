@@ -83,6 +83,7 @@ bool Win32MainWindow::Create(int showCommand) {
   // it a second time. It is made at the system's DPI, then laid out at the DPI of the
   // display it is on.
   dpi_ = WindowDpi(nullptr);
+  uiFont_ = CreateUiFont(dpi_);
 
   // A fixed single border: a caption, the system menu and minimize, but no sizing.
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -95,7 +96,13 @@ bool Win32MainWindow::Create(int showCommand) {
                       style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                       frame.bottom - frame.top, nullptr, nullptr, instance_, this);
   if (!hwnd_) return false;
-  ApplyDpi(WindowDpi(hwnd_), nullptr);
+  // The controls were made at the system's DPI; on a display of another, everything again.
+  if (const int dpi = WindowDpi(hwnd_); dpi != dpi_) {
+    ApplyDpi(dpi, nullptr);
+  } else {
+    FitClientArea();
+    RebuildBackdrop();
+  }
   AcceptDroppedFiles(hwnd_);
   ShowWindow(hwnd_, showCommand);
   UpdateWindow(hwnd_);
@@ -172,20 +179,12 @@ void Win32MainWindow::ShowWorking(bool working) {
 
 void Win32MainWindow::ApplyDpi(int dpi, const RECT* suggested) {
   dpi_ = dpi;
-  HFONT oldUiFont = uiFont_, oldHelpFont = helpFont_;
+  HFONT oldUiFont = uiFont_;
   uiFont_ = CreateUiFont(dpi_);
-  HFONT uiFont = uiFont_ ? uiFont_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   for (const ControlRow& row : kControlTable) {
-    HWND control = Handle(row.control);
-    if (row.control != Control::txtHelp) {
-      SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont), FALSE);
-    }
-    LayOutControl(control, row, dpi_);
+    if (Handle(row.control)) FitControl(row);  // one not made yet is made at the new DPI
   }
-  // Chosen to fit the help panel as it is laid out now.
-  helpFont_ = SetHelpFont(Handle(Control::txtHelp), dpi_, uiFont);
   if (oldUiFont) DeleteObject(oldUiFont);
-  if (oldHelpFont) DeleteObject(oldHelpFont);
   if (suggested) {
     SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
                  suggested->right - suggested->left, suggested->bottom - suggested->top,
@@ -193,6 +192,21 @@ void Win32MainWindow::ApplyDpi(int dpi, const RECT* suggested) {
   }
   FitClientArea();
   RebuildBackdrop();
+}
+
+void Win32MainWindow::FitControl(const ControlRow& row) {
+  HWND control = Handle(row.control);
+  HFONT uiFont = uiFont_ ? uiFont_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (row.control != Control::txtHelp) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont), FALSE);
+  }
+  LayOutControl(control, row, dpi_);
+  if (row.control == Control::txtHelp) {
+    // Chosen to fit the help panel as it is laid out now.
+    HFONT oldHelpFont = helpFont_;
+    helpFont_ = SetHelpFont(control, dpi_, uiFont);
+    if (oldHelpFont) DeleteObject(oldHelpFont);
+  }
 }
 
 // Windows scales the whole window for a new DPI, frame and all, so its suggestion may
@@ -243,19 +257,25 @@ HBRUSH Win32MainWindow::LabelBrush(HDC dc, HWND control) {
 HWND Win32MainWindow::Handle(Control control) const { return controls_[static_cast<int>(control)]; }
 
 std::string Win32MainWindow::Caption(Control control) const {
-  return WideToUtf8(WindowText(Handle(control)));
+  // One not made yet holds the text it will be made with.
+  HWND hwnd = Handle(control);
+  return hwnd ? WideToUtf8(WindowText(hwnd)) : RowOf(control).initialText;
 }
 
 void Win32MainWindow::SetCaption(Control control, const std::string& text) {
-  SetWindowTextW(Handle(control), Utf8ToWide(text).c_str());
+  HWND hwnd = Made(control);
+  if (!hwnd) return;
+  SetWindowTextW(hwnd, Utf8ToWide(text).c_str());
   // A label's width follows its text where the DPI leaves it short of room.
   const ControlRow& row = RowOf(control);
-  if (row.kind == ControlKind::Label) LayOutControl(Handle(control), row, dpi_);
-  UpdateWindow(Handle(control));
+  if (row.kind == ControlKind::Label) LayOutControl(hwnd, row, dpi_);
+  UpdateWindow(hwnd);
 }
 
 void Win32MainWindow::SetVisible(Control control, bool visible) {
-  ShowWindow(Handle(control), visible ? SW_SHOW : SW_HIDE);
+  // One hidden at start is made when first shown, and needs no hiding before.
+  HWND hwnd = visible ? Made(control) : Handle(control);
+  if (hwnd) ShowWindow(hwnd, visible ? SW_SHOW : SW_HIDE);
 }
 
 bool Win32MainWindow::ShowOpenDialog() {

@@ -76,12 +76,20 @@ class Win32MainWindow final : public MainWindow, public Shell {
   LRESULT OnQueryEndSession();
   LRESULT OnEndSession(WPARAM wParam);
   LRESULT OnDestroy();
-  // False if a control could not be made (win32_controls.cpp).
+  // The controls shown at start; false if one could not be made (win32_controls.cpp).
   bool CreateControls();
+  // Makes `control`, at its place in the tab order, laid out at dpi_; false if it could
+  // not be made.
+  bool MakeControl(Control control);
+  // The control's window, made first if it has not been yet; null if it cannot be made.
+  HWND Made(Control control);
   bool ClickFocusedButtonOnReturn(const MSG& msg);
   // Lays the window out at `dpi`: its fonts, every control, its client area and what is
   // painted behind the controls; moved first to `suggested`, where Windows gives one.
   void ApplyDpi(int dpi, const RECT* suggested);
+  // Gives a made control its font at dpi_ and lays it out: a label as wide as its text in
+  // that font, the help panel's font chosen to fit the panel where it now lies.
+  void FitControl(const ControlRow& row);
   void FitClientArea();
   // Draws the backdrop anew (after a DPI, system colour or High Contrast change) and
   // repaints the whole window from it.
@@ -89,6 +97,7 @@ class Win32MainWindow final : public MainWindow, public Shell {
   LRESULT OnCtlColorStatic(WPARAM wParam, LPARAM lParam);
   // The brush a label or a panel is painted with, and its text colours set on `dc`.
   HBRUSH LabelBrush(HDC dc, HWND control);
+  // The control's window; null for one hidden at start and not made yet.
   HWND Handle(Control control) const;
 
   HINSTANCE instance_;

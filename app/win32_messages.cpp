@@ -78,7 +78,9 @@ LRESULT Win32MainWindow::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
 
 LRESULT Win32MainWindow::OnSysColorChange(WPARAM wParam, LPARAM lParam) {
   // The common controls learn of it only from their parent.
-  for (HWND control : controls_) SendMessageW(control, WM_SYSCOLORCHANGE, wParam, lParam);
+  for (HWND control : controls_) {
+    if (control) SendMessageW(control, WM_SYSCOLORCHANGE, wParam, lParam);
+  }
   RebuildBackdrop();
   return 0;
 }

@@ -42,11 +42,13 @@ class Varnite {
   HWND window() const { return window_; }
   HANDLE process() const { return process_.hProcess; }
   HWND Control(int id) const;
+  // Whether the control exists yet: one hidden at start is made when first shown.
+  bool Made(int id) const { return GetDlgItem(window_, id) != nullptr; }
   bool Running() const;
 
   std::wstring Text(HWND hwnd) const;
   std::wstring Text(int id) const { return Text(Control(id)); }
-  bool Visible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }
+  bool Visible(int id) const { return Made(id) && IsWindowVisible(Control(id)) != FALSE; }
   RECT ClientRectOf(int id) const;  // in the main window's client coordinates
   HWND Focus() const;
 

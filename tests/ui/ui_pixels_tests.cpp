@@ -259,10 +259,10 @@ void CheckTextsFit(Varnite& app, int dpi) {
       if (need > need96 + 0.02) fits = false;
     }
 
-    // The initial text's letters on the screen: white over the picture in a label, from its
-    // left edge on (looked for up to the window's edge); dark on the face of a button,
-    // centred, clear of the edges where the focus rectangle and the frame are drawn.
-    const Ink expected = InkOf(here, Wide(control.initialText));
+    // The letters of the text it holds on the screen: white over the picture in a label,
+    // from its left edge on (looked for up to the window's edge); dark on the face of a
+    // button, centred, clear of the edges where the focus rectangle and the frame are drawn.
+    const Ink expected = InkOf(here, app.Text(control.id));
     Ink seen;
     const bool label = control.kind == ControlKind::Label;
     const int margin = label ? 0 : 6 * dpi / 96;
@@ -297,10 +297,14 @@ void CheckTextsFit(Varnite& app, int dpi) {
   std::printf("%s", report.c_str());
   Check(fits, "every text fits its control as well as at 96 DPI");
   // The help panel breaks lines only where its text does (and shows the empty line after
-  // the last line end).
+  // the last line end). Shown, and hidden again for the next state.
+  app.Click(IDC_CMD_HELP);
+  WaitForCaption(app, IDC_CMD_HELP, L"Hide Help");
   DWORD_PTR lines = 0;
   SendMessageTimeoutW(app.Control(IDC_TXT_HELP), EM_GETLINECOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000,
                       &lines);
+  app.Click(IDC_CMD_HELP);
+  WaitForCaption(app, IDC_CMD_HELP, L"Help Please");
   const std::size_t textLines = TextLines(RowOf(Control::txtHelp).initialText).size() + 1;
   CheckEq(static_cast<long>(lines), static_cast<long>(textLines), "lines in the help panel");
 }

@@ -75,9 +75,22 @@ void CheckEveryLineShows(Varnite& app, int id) {
                                              std::to_string(client.bottom));
 }
 
+// A made control as the table has it: its class, its text and whether it scrolls.
+void CheckMade(Varnite& app, const ControlRow& row) {
+  HWND hwnd = app.Control(row.id);
+  const std::string name = row.name;
+  Check(_wcsicmp(ClassOf(hwnd).c_str(), ClassFor(row.kind)) == 0,
+        name + " is a " + Narrow(ClassFor(row.kind)));
+  CheckEq(app.Text(hwnd), Wide(row.initialText), name + " text");
+  const bool scrolls = (GetWindowLongW(hwnd, GWL_STYLE) & WS_VSCROLL) != 0;
+  Check(scrolls == (row.kind == ControlKind::ScrollingPanel),
+        name + (scrolls ? " has a vertical scroll bar" : " has no vertical scroll bar"));
+}
+
 void CheckShown(Varnite& app, const Toggle& t) {
   WaitForCaption(app, t.button, t.shown);
   Check(app.Visible(t.panel), "the panel is shown");
+  CheckMade(app, *RowWithId(t.panel));
   CheckEq(app.Text(t.label), t.reply, "the label holds the reply underneath");
   for (const ControlRow& row : kControlTable) {
     if (row.kind == ControlKind::Label) {
@@ -101,14 +114,15 @@ void CheckShown(Varnite& app, const Toggle& t) {
   if (t.everyLineShows) CheckEveryLineShows(app, t.panel);
 }
 
-// The client area and every control as the table has them at `dpi`; a label may be wider
-// for its text, up to the window's edge, but not at 96 DPI.
+// The client area and every control made so far as the table has them at `dpi`; a label
+// may be wider for its text, up to the window's edge, but not at 96 DPI.
 void CheckLayout(Varnite& app, int dpi, const std::string& when) {
   RECT client;
   GetClientRect(app.window(), &client);
   CheckEq(client.right, TwipsToPixels(kClientWidthTwips, dpi), "client width " + when);
   CheckEq(client.bottom, TwipsToPixels(kClientHeightTwips, dpi), "client height " + when);
   for (const ControlRow& row : kControlTable) {
+    if (!row.visibleAtStart && !app.Made(row.id)) continue;
     const std::string name = std::string(row.name) + " " + when;
     const PixelRect expected = ToPixels(row.twips, dpi, dpi);
     const PixelRect widest =
@@ -145,10 +159,10 @@ void PanelToggles(const Toggle& t, const Toggle& other) {
 }  // namespace
 
 // The window at start, as the control table describes it, at the display's DPI: the
-// client area and every control scaled from twips, each control's class, text and
-// visibility, the focus on the first control in tab order and the tab cycle through the
-// shown controls that take the focus. Moved to a display of another DPI and back, it is
-// laid out each time as it would start there.
+// client area and every control scaled from twips, each control's visibility and each
+// made one's class and text, the focus on the first control in tab order and the tab cycle
+// through the shown controls that take the focus. Moved to a display of another DPI and
+// back, it is laid out each time as it would start there, with a panel made meanwhile.
 void StartUpState() {
   const int dpi = DisplayDpi();
   Varnite app;
@@ -159,17 +173,11 @@ void StartUpState() {
   Check(!(style & WS_MAXIMIZEBOX), "no maximize button");
   Check((style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU), "a caption and close button");
 
+  // A control hidden at start is made when first shown (the panels, in CheckShown).
   for (const ControlRow& row : kControlTable) {
-    HWND hwnd = app.Control(row.id);
-    const std::string name = row.name;
-    Check(_wcsicmp(ClassOf(hwnd).c_str(), ClassFor(row.kind)) == 0,
-          name + " is a " + Narrow(ClassFor(row.kind)));
-    CheckEq(app.Text(hwnd), Wide(row.initialText), name + " text");
     Check(app.Visible(row.id) == row.visibleAtStart,
-          name + (row.visibleAtStart ? " is shown" : " is hidden"));
-    const bool scrolls = (GetWindowLongW(hwnd, GWL_STYLE) & WS_VSCROLL) != 0;
-    Check(scrolls == (row.kind == ControlKind::ScrollingPanel),
-          name + (scrolls ? " has a vertical scroll bar" : " has no vertical scroll bar"));
+          std::string(row.name) + (row.visibleAtStart ? " is shown" : " is hidden"));
+    if (app.Made(row.id)) CheckMade(app, row);
   }
 
   CheckFocusOn(app, RowOf(FirstInTabOrder()).id, "at start");
@@ -188,6 +196,9 @@ void StartUpState() {
   }
 
   app.ChangeDpi(OtherDpi(dpi), dpi);
+  // A panel made there is made at that DPI, and moves back with the window.
+  app.Click(IDC_CMD_HELP);
+  WaitForCaption(app, IDC_CMD_HELP, L"Hide Help");
   CheckLayout(app, OtherDpi(dpi), "moved to " + std::to_string(OtherDpi(dpi)) + " DPI");
   app.ChangeDpi(dpi, OtherDpi(dpi));
   CheckLayout(app, dpi, "moved back to " + std::to_string(dpi) + " DPI");
@@ -198,20 +209,22 @@ void HelpToggle() { PanelToggles(kHelp, kAbout); }
 
 void BothPanelsAndKeyboard() {
   Varnite app;
-  // Space on the focused button works as a click: tab to "Help Please", press space.
+  // Space on the focused button works as a click: tab to "About Varnite", press space.
   CheckFocusOn(app, IDC_CMD_CREATE, "at start");
   app.PressKey(VK_TAB);
   CheckFocusOn(app, IDC_CMD_HELP, "after one tab");
+  app.PressKey(VK_TAB);
+  CheckFocusOn(app, IDC_CMD_ABOUT, "after two tabs");
   app.PressKey(VK_SPACE);
-  CheckShown(app, kHelp);
-  app.Click(IDC_CMD_ABOUT);
   CheckShown(app, kAbout);
-  Check(app.Visible(IDC_TXT_HELP), "both panels are shown");
+  app.Click(IDC_CMD_HELP);
+  CheckShown(app, kHelp);
+  Check(app.Visible(IDC_TXT_ABOUT), "both panels are shown");
   // With both shown, the tab cycle takes in the help panel after "CueSheet", then the
-  // about panel.
-  CheckFocusOn(app, IDC_CMD_ABOUT, "after a click on About");
-  const int cycle[] = {IDC_CMD_EDIT,   IDC_TXT_HELP, IDC_TXT_ABOUT,
-                       IDC_CMD_CREATE, IDC_CMD_HELP, IDC_CMD_ABOUT};
+  // about panel, though the about panel was shown first.
+  CheckFocusOn(app, IDC_CMD_HELP, "after a click on Help");
+  const int cycle[] = {IDC_CMD_ABOUT, IDC_CMD_EDIT,   IDC_TXT_HELP,
+                       IDC_TXT_ABOUT, IDC_CMD_CREATE, IDC_CMD_HELP};
   for (int id : cycle) {
     app.PressKey(VK_TAB);
     HWND expected = app.Control(id);
